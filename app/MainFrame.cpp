@@ -1,0 +1,206 @@
+#include "app/MainFrame.h"
+
+#include "environment/ProtectedMode.h"
+#include "framework/Exceptions.h"
+#include "peer/AttachRequest.h"
+#include "peer/Protocol.h"
+#include "peer/WorkFilePoll.h"
+
+namespace
+{
+// Raises the busy flag for the life of a command 2 or 3 handler, on every way out.
+class CBusyScope
+{
+  public:
+    explicit CBusyScope(BOOL& busy) : m_busy(busy) { m_busy = TRUE; }
+    ~CBusyScope() { m_busy = FALSE; }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+  private:
+    BOOL& m_busy;
+};
+
+UINT MessageForCommand(std::uint32_t commandCode)
+{
+    switch (commandCode)
+    {
+    case protocol::kCommandAttach:
+        return protocol::kWmAttachRequest;
+    case protocol::kCommandDownload:
+        return protocol::kWmDownloadRequest;
+    default:
+        return protocol::kWmFinishRequest;
+    }
+}
+} // namespace
+
+CMainFrame::CMainFrame()
+{
+    m_hChooserMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // PeerWindow goes first, so a watchdog still in its loop ends at its next check.
+    m_hPeerWnd.store(nullptr);
+    m_hReplyWnd = nullptr;
+    RequestStop();
+    if (m_pWatchdog)
+    {
+        ::WaitForSingleObject(m_pWatchdog->m_hThread, INFINITE);
+        m_pWatchdog.reset();
+    }
+    if (m_hChooserMutex)
+    {
+        ::CloseHandle(m_hChooserMutex);
+        m_hChooserMutex = nullptr;
+    }
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.style = 0;
+    cs.dwExStyle = 0;
+    cs.x = cs.y = cs.cx = cs.cy = 0;
+    static const std::string windowClass = AfxRegisterWndClass(0);
+    cs.lpszClass = windowClass.c_str();
+    return TRUE;
+}
+
+BOOL CMainFrame::Create(LPCSTR className, LPCSTR, DWORD style, const RECT&, HWND, LPCSTR, DWORD exStyle,
+                        void* context)
+{
+    return CreateEx(exStyle, className, protocol::kFrameWindowText, style, 0, 0, 0, 0, nullptr, nullptr, context);
+}
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static const CMessageMapEntry<CMainFrame> messageMap[] = {
+        {WM_CREATE, &CMainFrame::OnCreateMessage},
+        {WM_TIMER, &CMainFrame::OnTimerMessage},
+        {protocol::kWmAttachRequest, &CMainFrame::OnAttachRequest},
+        {protocol::kWmDownloadRequest, &CMainFrame::OnDownloadRequest},
+        {protocol::kWmFinishRequest, &CMainFrame::OnFinishRequest},
+    };
+    LRESULT result = 0;
+    if (DispatchMessageMap(this, messageMap, message, wParam, lParam, &result))
+        return result;
+    return CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnCreateMessage(WPARAM, LPARAM lParam)
+{
+    if (Default(WM_CREATE, 0, lParam) == -1)
+        return -1;
+    return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCTA)
+{
+    m_pWatchdog.reset(AfxBeginThread(WatchdogThreadProc, static_cast<IWatchedFrame*>(this), THREAD_PRIORITY_NORMAL,
+                                     0, CREATE_SUSPENDED));
+    if (!m_pWatchdog)
+        return -1;
+    // The object must outlive its thread, so that the frame can wait on the thread's handle.
+    m_pWatchdog->m_bAutoDelete = FALSE;
+    if (m_pWatchdog->ResumeThread() == static_cast<DWORD>(-1))
+        return -1;
+    m_nTimer = StartTimer();
+    // Without the timer the frame would never poll and never close: fail the start instead.
+    if (m_nTimer == 0)
+        return -1;
+    return 0;
+}
+
+LRESULT CMainFrame::OnTimerMessage(WPARAM wParam, LPARAM lParam)
+{
+    OnTimer(static_cast<UINT_PTR>(wParam));
+    return Default(WM_TIMER, wParam, lParam);
+}
+
+void CMainFrame::OnTimer(UINT_PTR)
+{
+    if (m_bBusy)
+        return;
+    if (PollWorkFile())
+        return;
+    if (WatchdogEnded())
+    {
+        ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        ::KillTimer(m_hWnd, m_nTimer);
+        m_nTimer = 0;
+    }
+}
+
+bool CMainFrame::WatchdogEnded() const
+{
+    return !m_pWatchdog || ::WaitForSingleObject(m_pWatchdog->m_hThread, 0) != WAIT_TIMEOUT;
+}
+
+int CMainFrame::PollWorkFile()
+{
+    if (!TakeRequestSignal())
+        return 0;
+    std::string folder;
+    if (!GetWorkFolder(folder) || folder.empty())
+        return 0;
+    std::optional<DecodedWorkFile> decoded = ReadWorkFile(folder);
+    if (!decoded || decoded->action != WorkFileAction::Post)
+        return 0;
+    UINT message = MessageForCommand(decoded->commandCode);
+    std::uintptr_t token = m_payloads.Add(std::make_unique<CPayload>(std::move(decoded->payload)));
+    if (!::PostMessageA(m_hWnd, message, static_cast<WPARAM>(token), 0))
+    {
+        m_payloads.Adopt(token);
+        return 0;
+    }
+    return 1;
+}
+
+LRESULT CMainFrame::SendReply(DWORD replyCode, const void* data, DWORD size)
+{
+    COPYDATASTRUCT copyData = {};
+    copyData.dwData = replyCode;
+    copyData.cbData = size;
+    copyData.lpData = size ? const_cast<void*>(data) : nullptr;
+    return ::SendMessageA(m_hReplyWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
+                          reinterpret_cast<LPARAM>(&copyData));
+}
+
+void CMainFrame::RequestStop()
+{
+    SetStopFlagUnderStopMutex(m_bStop);
+}
+
+LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
+{
+    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    if (!payload)
+        return 0;
+    std::optional<AttachRequest> request = DecodeAttachRequest(*payload);
+    payload.reset();
+    // A record shorter than its 12 bytes changes nothing and gets no reply.
+    if (!request)
+        return 0;
+    m_hPeerWnd.store(HwndFromWire(request->peerWindow));
+    m_hReplyWnd = HwndFromWire(request->replyWindow);
+    SendReply(protocol::kReplyAttached, nullptr, 0);
+    return 0;
+}
+
+LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
+{
+    CBusyScope busy(m_bBusy);
+    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    return 0;
+}
+
+LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
+{
+    CBusyScope busy(m_bBusy);
+    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    return 0;
+}

@@ -1,0 +1,64 @@
+// The hidden main frame: polls for commands once a second, dispatches them to their handlers,
+// answers the peer and closes once the watchdog has ended.
+#pragma once
+
+#include "framework/FrameWnd.h"
+#include "framework/WinThread.h"
+#include "peer/PeerLink.h"
+#include "peer/PendingPayloads.h"
+#include "peer/Watchdog.h"
+
+#include <atomic>
+#include <memory>
+
+class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
+{
+  public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent, LPCSTR menuName,
+                DWORD exStyle, void* context) override;
+
+    virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
+    void RequestStop() override;
+    int PollWorkFile();
+
+    // IPeerLink and IWatchedFrame
+    HWND PeerWindow() const override { return m_hPeerWnd.load(); }
+    HWND ReplyWindow() const override { return m_hReplyWnd; }
+    bool StopRequested() const override { return m_bStop.load() != FALSE; }
+    HANDLE ChooserMutex() const override { return m_hChooserMutex; }
+    HWND FrameWindow() const override { return m_hWnd; }
+    HWND OpenChooserDialog() const override { return m_hChooserDialog.load(); }
+    void SetOpenChooserDialog(HWND dialog) override { m_hChooserDialog.store(dialog); }
+
+    std::atomic<HWND> m_hPeerWnd{nullptr};
+    HWND m_hReplyWnd = nullptr;
+    std::unique_ptr<CWinThread> m_pWatchdog;
+    HANDLE m_hChooserMutex = nullptr;
+    UINT_PTR m_nTimer = 0;
+    BOOL m_bBusy = FALSE;
+    std::atomic<BOOL> m_bStop{FALSE};
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int OnCreate(LPCREATESTRUCTA cs);
+    void OnTimer(UINT_PTR timerId);
+    LRESULT OnAttachRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDownloadRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFinishRequest(WPARAM wParam, LPARAM lParam);
+
+    // Seams for tests that make timer creation fail.
+    virtual UINT_PTR StartTimer() { return ::SetTimer(m_hWnd, 1, 1000, nullptr); }
+
+  private:
+    LRESULT OnCreateMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
+    bool WatchdogEnded() const;
+
+    CPendingPayloads m_payloads;
+    std::atomic<HWND> m_hChooserDialog{nullptr};
+};

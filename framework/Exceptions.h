@@ -1,0 +1,71 @@
+// The exception types of the framework layer and the one helper that catches them at an edge.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <string>
+#include <utility>
+
+// Base of every framework exception; std::bad_alloc plays the memory exception.
+class CException : public std::exception
+{
+  public:
+    const char* what() const noexcept override { return "framework exception"; }
+};
+
+// The general failure signal. Carries the Windows error number of the failing step, or 0.
+class CUserException : public CException
+{
+  public:
+    explicit CUserException(std::uint32_t error = 0) : m_dwError(error) {}
+    std::uint32_t Error() const noexcept { return m_dwError; }
+    const char* what() const noexcept override { return "user exception"; }
+
+  private:
+    std::uint32_t m_dwError;
+};
+
+class CFileException : public CException
+{
+  public:
+    CFileException(std::uint32_t osError, std::string fileName)
+        : m_lOsError(osError), m_strFileName(std::move(fileName))
+    {
+    }
+    std::uint32_t OsError() const noexcept { return m_lOsError; }
+    const std::string& FileName() const noexcept { return m_strFileName; }
+    const char* what() const noexcept override { return "file exception"; }
+
+  private:
+    std::uint32_t m_lOsError;
+    std::string m_strFileName;
+};
+
+// A kernel object or resource that cannot be created or found.
+class CResourceException : public CException
+{
+  public:
+    explicit CResourceException(std::uint32_t error = 0) : m_dwError(error) {}
+    std::uint32_t Error() const noexcept { return m_dwError; }
+    const char* what() const noexcept override { return "resource exception"; }
+
+  private:
+    std::uint32_t m_dwError;
+};
+
+// Runs an operation at an edge (handler, callback, thread procedure): true when it returned,
+// false when anything was thrown. Nothing escapes.
+template <class Operation>
+bool RunAtEdge(Operation&& operation) noexcept
+{
+    try
+    {
+        std::forward<Operation>(operation)();
+        return true;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}

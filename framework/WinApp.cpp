@@ -1,0 +1,66 @@
+#include "framework/WinApp.h"
+
+#include "framework/Exceptions.h"
+
+#include <vector>
+
+namespace
+{
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp::CWinApp() noexcept
+{
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+int CWinApp::Run()
+{
+    MSG msg;
+    for (;;)
+    {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(msg.wParam);
+        if (got == -1)
+            return -1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+CWinApp* AfxGetApp() noexcept
+{
+    return g_pApp;
+}
+
+int AfxWinMain(HINSTANCE instance) noexcept
+{
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return 1;
+    app->m_hInstance = instance;
+    BOOL started = FALSE;
+    if (!RunAtEdge([&] { started = app->InitInstance(); }) || !started)
+        return 1;
+    int exitCode = 1;
+    RunAtEdge([&] { exitCode = app->Run(); });
+    return exitCode;
+}
+
+std::string AfxLoadString(UINT id)
+{
+    // A string-table entry holds at most 4097 characters; two bytes each covers any ANSI page.
+    std::vector<char> buffer(2 * 4097 + 1);
+    HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
+    int length = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(buffer.size()));
+    if (length <= 0)
+        return std::string();
+    return std::string(buffer.data(), static_cast<size_t>(length));
+}

@@ -1,0 +1,33 @@
+// The application object: one per process, runs InitInstance and then the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CFrameWnd;
+
+class CWinApp
+{
+  public:
+    CWinApp() noexcept;
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance() { return TRUE; }
+    // Pumps messages until WM_QUIT and returns its exit code.
+    virtual int Run();
+
+    HINSTANCE m_hInstance = nullptr;
+    CFrameWnd* m_pMainWnd = nullptr;
+};
+
+CWinApp* AfxGetApp() noexcept;
+
+// Called from WinMain: InitInstance, then the loop. A FALSE InitInstance ends the process.
+int AfxWinMain(HINSTANCE instance) noexcept;
+
+// A string-table entry in the language the system's resource lookup selects, converted to
+// the ANSI code page; empty when the id has no string.
+std::string AfxLoadString(UINT id);

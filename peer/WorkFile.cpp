@@ -1,0 +1,29 @@
+#include "peer/WorkFile.h"
+
+#include "peer/Protocol.h"
+
+std::uint32_t ReadUInt32(const std::uint8_t* bytes, std::size_t offset)
+{
+    const std::uint8_t* p = bytes + offset;
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+DecodedWorkFile DecodeWorkFile(const std::uint8_t* bytes, std::size_t size, bool whole)
+{
+    DecodedWorkFile decoded;
+    // A short file leaves the missing high-order bytes of the code 0.
+    for (std::size_t i = 0; i < size && i < 4; ++i)
+        decoded.commandCode |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+
+    if (decoded.commandCode < protocol::kCommandAttach || decoded.commandCode > protocol::kCommandFinish)
+        return decoded;
+    if (size < 4 || !whole || size - 4 > protocol::kMaxPayloadBytes)
+    {
+        decoded.action = WorkFileAction::Discard;
+        return decoded;
+    }
+    decoded.action = WorkFileAction::Post;
+    decoded.payload.assign(bytes + 4, bytes + size);
+    return decoded;
+}

@@ -1,0 +1,325 @@
+#include "peerkit/PeerSession.h"
+
+#include "peer/Protocol.h"
+
+#include <shlobj.h>
+
+#include <utility>
+
+namespace peerkit
+{
+namespace
+{
+constexpr const char* kWindowClass = "DaPeerKitWindow";
+
+bool IsVistaOrLaterHere()
+{
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)
+#endif
+    ::GetVersionExA(&info);
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6;
+}
+
+std::string WithBackslash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+void CreateFolderChain(const std::string& folder)
+{
+    for (size_t pos = folder.find('\\', 3); pos != std::string::npos; pos = folder.find('\\', pos + 1))
+        ::CreateDirectoryA(folder.substr(0, pos).c_str(), nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+// Pumps messages until done() or the time runs out; true when done() held.
+template <class Done>
+bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;)
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done())
+            return true;
+        ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return false;
+        DWORD remaining = static_cast<DWORD>(deadline - now);
+        ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, remaining, QS_ALLINPUT);
+    }
+}
+
+struct FindFrameContext
+{
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindFrameProc(HWND window, LPARAM param) noexcept
+{
+    auto* context = reinterpret_cast<FindFrameContext*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid != context->processId)
+        return TRUE;
+    char text[64] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    if (std::string(text) == protocol::kFrameWindowText)
+    {
+        context->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+void AppendUInt32(std::vector<std::uint8_t>& bytes, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint32_t WindowToWire(HWND window)
+{
+    return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+}
+
+CPeerSession::CPeerSession(SessionOptions options) : m_options(std::move(options))
+{
+    m_workFolder = FindWorkFolder(m_options.workFolder);
+    CreateFolderChain(m_workFolder.substr(0, m_workFolder.size() - 1));
+    m_workFile = m_workFolder + protocol::kWorkFileName;
+    if (m_options.createQuitEvent)
+        m_quitEvent = ::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName);
+    if (m_options.createRequestEvent)
+        m_requestEvent = ::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName);
+    m_peerWindow = CreateHiddenWindow();
+    m_replyWindow = m_options.separateReplyWindow ? CreateHiddenWindow() : m_peerWindow;
+}
+
+CPeerSession::~CPeerSession()
+{
+    if (IsRunning())
+    {
+        SignalQuit();
+        if (!WaitForExit(10000))
+        {
+            ::TerminateProcess(m_process, 99);
+            ::WaitForSingleObject(m_process, 5000);
+        }
+    }
+    if (m_process)
+        ::CloseHandle(m_process);
+    if (m_replyWindow && m_replyWindow != m_peerWindow)
+        ::DestroyWindow(m_replyWindow);
+    if (m_peerWindow)
+        ::DestroyWindow(m_peerWindow);
+    if (m_quitEvent)
+        ::CloseHandle(m_quitEvent);
+    if (m_requestEvent)
+        ::CloseHandle(m_requestEvent);
+    ::DeleteFileA(m_workFile.c_str());
+}
+
+HWND CPeerSession::CreateHiddenWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &CPeerSession::ReplyWindowProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = kWindowClass;
+    ::RegisterClassA(&wc);
+    HWND window = ::CreateWindowExA(0, kWindowClass, "peer", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return window;
+}
+
+LRESULT CALLBACK CPeerSession::ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (message != WM_COPYDATA)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    auto* session = reinterpret_cast<CPeerSession*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* copyData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!session || !copyData)
+        return FALSE;
+    try
+    {
+        Reply reply;
+        reply.code = static_cast<std::uint32_t>(copyData->dwData);
+        reply.dataPointerNull = copyData->lpData == nullptr;
+        if (copyData->lpData && copyData->cbData)
+        {
+            auto* bytes = static_cast<const std::uint8_t*>(copyData->lpData);
+            reply.data.assign(bytes, bytes + copyData->cbData);
+        }
+        reply.sender = reinterpret_cast<HWND>(wParam);
+        reply.receiver = hwnd;
+        session->m_replies.push_back(std::move(reply));
+    }
+    catch (...)
+    {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string CPeerSession::DefaultAssistantPath()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder + "KavoDownloadAssistant.exe";
+}
+
+std::string CPeerSession::FindWorkFolder(WorkFolderKind kind)
+{
+    if (kind == WorkFolderKind::Automatic)
+        kind = IsVistaOrLaterHere() ? WorkFolderKind::LowTemp : WorkFolderKind::OrdinaryTemp;
+    if (kind == WorkFolderKind::LowTemp)
+    {
+        char localAppData[MAX_PATH] = {};
+        ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, localAppData);
+        return WithBackslash(localAppData) + "Temp\\Low\\";
+    }
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    return WithBackslash(temp);
+}
+
+bool CPeerSession::Launch()
+{
+    std::string path = m_options.assistantPath.empty() ? DefaultAssistantPath() : m_options.assistantPath;
+    std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    m_process = info.hProcess;
+    m_processId = info.dwProcessId;
+    m_launched = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CPeerSession::SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindow)
+{
+    std::vector<std::uint8_t> record;
+    AppendUInt32(record, protocol::kAttachRequestSize);
+    AppendUInt32(record, peerWindow);
+    AppendUInt32(record, replyWindow);
+    return SendCommand(protocol::kCommandAttach, record);
+}
+
+std::optional<Reply> CPeerSession::Attach(DWORD timeoutMs)
+{
+    if (!SendAttach(WindowToWire(m_peerWindow), WindowToWire(m_replyWindow)))
+        return std::nullopt;
+    return WaitForReply(timeoutMs);
+}
+
+bool CPeerSession::SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload)
+{
+    std::vector<std::uint8_t> bytes;
+    AppendUInt32(bytes, commandCode);
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return WriteWorkFile(bytes) && SignalRequest();
+}
+
+bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
+{
+    // An unread command of ours may still stand there, possibly read-only.
+    ::SetFileAttributesA(m_workFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = bytes.empty() ||
+              ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool CPeerSession::SignalRequest()
+{
+    return m_requestEvent && ::SetEvent(m_requestEvent);
+}
+
+std::optional<Reply> CPeerSession::WaitForReply(DWORD timeoutMs)
+{
+    if (!PumpUntil(timeoutMs, nullptr, [&] { return !m_replies.empty(); }))
+        return std::nullopt;
+    Reply reply = std::move(m_replies.front());
+    m_replies.pop_front();
+    return reply;
+}
+
+std::vector<Reply> CPeerSession::TakeReplies()
+{
+    Pump(0);
+    std::vector<Reply> replies(m_replies.begin(), m_replies.end());
+    m_replies.clear();
+    return replies;
+}
+
+void CPeerSession::Pump(DWORD milliseconds)
+{
+    PumpUntil(milliseconds, nullptr, [] { return false; });
+}
+
+void CPeerSession::SignalQuit()
+{
+    if (m_quitEvent)
+        ::SetEvent(m_quitEvent);
+}
+
+void CPeerSession::DestroyPeerWindow()
+{
+    if (m_peerWindow && m_peerWindow != m_replyWindow)
+        ::DestroyWindow(m_peerWindow);
+    m_peerWindow = nullptr;
+}
+
+std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)
+{
+    if (!m_process)
+        return std::nullopt;
+    if (!PumpUntil(timeoutMs, m_process, [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
+        return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
+double CPeerSession::SecondsSinceLaunch() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_launched).count();
+}
+
+bool CPeerSession::IsRunning() const
+{
+    return m_process && ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
+HWND CPeerSession::FindFrameWindow() const
+{
+    FindFrameContext context{m_processId, nullptr};
+    ::EnumWindows(FindFrameProc, reinterpret_cast<LPARAM>(&context));
+    return context.found;
+}
+} // namespace peerkit

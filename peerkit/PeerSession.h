@@ -1,0 +1,109 @@
+// The peer kit: everything a peer needs to drive the assistant. It creates the named events and
+// the peer's windows, starts the assistant, writes each work file whole and closed before it
+// signals, and waits for replies while pumping messages (the assistant's replies are sent, so a
+// peer that stops pumping would stall it).
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace peerkit
+{
+struct Reply
+{
+    std::uint32_t code = 0;
+    std::vector<std::uint8_t> data;
+    bool dataPointerNull = false; // lpData was null
+    HWND sender = nullptr;        // wParam: the assistant's frame window
+    HWND receiver = nullptr;      // the window the reply was sent to
+};
+
+enum class WorkFolderKind
+{
+    Automatic,    // as the assistant chooses it on this system
+    LowTemp,      // <LocalAppData>\Temp\Low\ (Windows Vista and later)
+    OrdinaryTemp, // GetTempPath (Windows XP)
+};
+
+struct SessionOptions
+{
+    std::string assistantPath; // empty: KavoDownloadAssistant.exe beside this program
+    WorkFolderKind workFolder = WorkFolderKind::Automatic;
+    bool createQuitEvent = true;
+    bool createRequestEvent = true;
+    bool separateReplyWindow = true; // ReplyWindow other than PeerWindow
+};
+
+class CPeerSession
+{
+  public:
+    explicit CPeerSession(SessionOptions options = SessionOptions());
+    ~CPeerSession();
+    CPeerSession(const CPeerSession&) = delete;
+    CPeerSession& operator=(const CPeerSession&) = delete;
+
+    // Starts the assistant; false with the system's error when it cannot be started.
+    bool Launch();
+    // Command 1 naming this session's windows (or the given ones) and its reply.
+    std::optional<Reply> Attach(DWORD timeoutMs = 5000);
+    bool SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindow);
+
+    // Writes the work file whole and closed, then signals RequestEvent.
+    bool SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload);
+    bool WriteWorkFile(const std::vector<std::uint8_t>& bytes);
+    bool SignalRequest();
+
+    std::optional<Reply> WaitForReply(DWORD timeoutMs);
+    // Every reply already received, without waiting.
+    std::vector<Reply> TakeReplies();
+    // Pumps messages for the given time (lets late replies arrive).
+    void Pump(DWORD milliseconds);
+
+    void SignalQuit();
+    void DestroyPeerWindow();
+    // The exit code once the assistant has ended, pumping messages while waiting.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+    // Seconds since Launch.
+    double SecondsSinceLaunch() const;
+
+    const std::string& WorkFilePath() const { return m_workFile; }
+    const std::string& WorkFolder() const { return m_workFolder; }
+    HWND PeerWindow() const { return m_peerWindow; }
+    HWND ReplyWindow() const { return m_replyWindow; }
+    HANDLE Process() const { return m_process; }
+    DWORD ProcessId() const { return m_processId; }
+    bool IsRunning() const;
+
+    // The folder in which the assistant looks for the work file.
+    static std::string FindWorkFolder(WorkFolderKind kind);
+    static std::string DefaultAssistantPath();
+    // The assistant's frame: the hidden top-level window of its process titled "Kavo Downloader".
+    HWND FindFrameWindow() const;
+
+  private:
+    static LRESULT CALLBACK ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    HWND CreateHiddenWindow();
+
+    SessionOptions m_options;
+    std::string m_workFolder;
+    std::string m_workFile;
+    HANDLE m_quitEvent = nullptr;
+    HANDLE m_requestEvent = nullptr;
+    HWND m_peerWindow = nullptr;
+    HWND m_replyWindow = nullptr;
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    std::chrono::steady_clock::time_point m_launched;
+    std::deque<Reply> m_replies;
+};
+
+// Little-endian record building.
+void AppendUInt32(std::vector<std::uint8_t>& bytes, std::uint32_t value);
+std::uint32_t WindowToWire(HWND window);
+} // namespace peerkit

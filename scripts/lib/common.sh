@@ -1,0 +1,98 @@
+# Shared by scripts/test and scripts/demo: packages, builds, the private Wine prefix, Xvfb and
+# wineserver. Everything started here is stopped by PID (or `wineserver -k` on our own prefix).
+
+DA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+DA_BUILD=${DA_BUILD:-$DA_ROOT/build}
+DA_PACKAGES=(cmake make g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+             wine wine64 xvfb x11-utils locales imagemagick)
+
+da_log() { printf '== %s\n' "$*" >&2; }
+
+da_install_packages() {
+    local missing=()
+    for p in "${DA_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    da_log "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# da_build ARCH [extra cmake args...]: configure and build build/ARCH with the MinGW toolchain.
+da_build() {
+    local arch=$1; shift
+    local dir=$DA_BUILD/$arch
+    cmake -S "$DA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$DA_ROOT/cmake/toolchain-$arch-w64-mingw32.cmake" \
+        -DDA_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+da_build_native() {
+    local dir=$DA_BUILD/native
+    cmake -S "$DA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DDA_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+da_wine_env() {
+    export WINEPREFIX=$DA_BUILD/wineprefix
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# A private prefix, booted once and synchronously; later runs reuse it.
+da_make_prefix() {
+    da_wine_env
+    if [ ! -f "$WINEPREFIX/.da-ready" ]; then
+        da_log "creating Wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.da-ready"
+    fi
+}
+
+DA_XVFB_PID=""
+DA_STARTED_WINESERVER=""
+
+da_start_xvfb() {
+    if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--private" ]; then
+        return 0
+    fi
+    local fifo display
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    DA_XVFB_PID=$!
+    read -r -t 20 display <"$fifo" || true
+    rm -f "$fifo"
+    [ -n "$display" ] || { da_log "Xvfb did not start"; return 1; }
+    export DISPLAY=:$display
+}
+
+# A persistent server makes each Wine process start in well under a second. Its output goes
+# nowhere near a pipe, or readers of the first process's stderr would wait for it.
+da_start_wineserver() {
+    da_wine_env
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1
+    DA_STARTED_WINESERVER=1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+da_stop_all() {
+    if [ -n "$DA_STARTED_WINESERVER" ]; then
+        da_wine_env
+        wineserver -k >/dev/null 2>&1 || true
+        DA_STARTED_WINESERVER=""
+    fi
+    if [ -n "$DA_XVFB_PID" ]; then
+        kill "$DA_XVFB_PID" 2>/dev/null || true
+        wait "$DA_XVFB_PID" 2>/dev/null || true
+        DA_XVFB_PID=""
+    fi
+}
