@@ -27,6 +27,7 @@ struct CloseDialogsContext
 {
     HWND frameWindow = nullptr;
     BOOL* closedAny = nullptr;
+    int dismissed = 0;
 };
 
 BOOL CALLBACK FindFolderChooserProc(HWND window, LPARAM param) noexcept
@@ -71,6 +72,7 @@ BOOL CALLBACK CloseDialogsProc(HWND window, LPARAM param) noexcept
     ::PostMessageA(window, WM_COMMAND, IDOK, 0);
     if (context->closedAny)
         *context->closedAny = TRUE;
+    ++context->dismissed;
     return TRUE;
 }
 
@@ -99,21 +101,6 @@ bool WatchPeer(IWatchedFrame& frame, HANDLE quitEvent, const WatchdogTimings& ti
     }
 }
 
-void DismissChooser(HWND chooser, HWND frameWindow, const WatchdogTimings& timings)
-{
-    for (DWORD pass = 0; pass < timings.maxDismissPasses; ++pass)
-    {
-        BOOL closedAny = FALSE;
-        CloseDialogsContext context{frameWindow, &closedAny};
-        ::EnumChildWindows(chooser, CloseDialogsProc, reinterpret_cast<LPARAM>(&context));
-        ::Sleep(timings.dismissPassPauseMs);
-        if (!closedAny)
-            break;
-    }
-    ::PostMessageA(chooser, WM_KEYDOWN, VK_ESCAPE, 1);
-    ::PostMessageA(chooser, WM_CLOSE, 0, 0);
-}
-
 void DismissDialogs(IWatchedFrame& frame, HWND frameWindow, const WatchdogTimings& timings)
 {
     DWORD uiThread = frameWindow ? ::GetWindowThreadProcessId(frameWindow, nullptr) : 0;
@@ -129,16 +116,11 @@ void DismissDialogs(IWatchedFrame& frame, HWND frameWindow, const WatchdogTiming
     if (!uiThread)
         return;
 
-    FindChooserContext find;
-    find.knownDialog = frame.OpenChooserDialog();
-    find.caption = AfxLoadString(IDS_BROWSE_FOR_FOLDER);
-    find.timeoutMs = timings.textQueryTimeoutMs;
-    ::EnumThreadWindows(uiThread, FindFolderChooserProc, reinterpret_cast<LPARAM>(&find));
-    if (find.chooser && ::IsWindow(find.chooser))
-        DismissChooser(find.chooser, frameWindow, timings);
-
-    CloseDialogsContext context{frameWindow, nullptr};
-    ::EnumThreadWindows(uiThread, CloseDialogsProc, reinterpret_cast<LPARAM>(&context));
+    HWND chooser = FindFolderChooser(uiThread, frame.OpenChooserDialog(), AfxLoadString(IDS_BROWSE_FOR_FOLDER),
+                                     timings.textQueryTimeoutMs);
+    if (chooser && ::IsWindow(chooser))
+        DismissChooser(chooser, frameWindow, timings);
+    DismissThreadDialogs(uiThread, frameWindow);
 }
 
 UINT RunWatchdog(IWatchedFrame& frame, const WatchdogTimings& timings)
@@ -153,6 +135,41 @@ UINT RunWatchdog(IWatchedFrame& frame, const WatchdogTimings& timings)
     return 0;
 }
 } // namespace
+
+HWND FindFolderChooser(DWORD uiThread, HWND knownDialog, const std::string& caption, DWORD textQueryTimeoutMs)
+{
+    FindChooserContext find;
+    find.knownDialog = knownDialog;
+    find.caption = caption;
+    find.timeoutMs = textQueryTimeoutMs;
+    ::EnumThreadWindows(uiThread, FindFolderChooserProc, reinterpret_cast<LPARAM>(&find));
+    return find.chooser;
+}
+
+DWORD DismissChooser(HWND chooser, HWND frameWindow, const WatchdogTimings& timings)
+{
+    DWORD passes = 0;
+    while (passes < timings.maxDismissPasses)
+    {
+        ++passes;
+        BOOL closedAny = FALSE;
+        CloseDialogsContext context{frameWindow, &closedAny};
+        ::EnumChildWindows(chooser, CloseDialogsProc, reinterpret_cast<LPARAM>(&context));
+        ::Sleep(timings.dismissPassPauseMs);
+        if (!closedAny)
+            break;
+    }
+    ::PostMessageA(chooser, WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostMessageA(chooser, WM_CLOSE, 0, 0);
+    return passes;
+}
+
+int DismissThreadDialogs(DWORD uiThread, HWND frameWindow)
+{
+    CloseDialogsContext context{frameWindow, nullptr};
+    ::EnumThreadWindows(uiThread, CloseDialogsProc, reinterpret_cast<LPARAM>(&context));
+    return context.dismissed;
+}
 
 UINT WatchdogThreadProc(LPVOID param)
 {

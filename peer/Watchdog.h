@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 // What the watchdog reads and sets on the frame; every read is safe from another thread.
 class IWatchedFrame
@@ -34,6 +35,16 @@ struct WatchdogTimings
     // waiting for the watchdog (the frame destroyed from outside).
     DWORD textQueryTimeoutMs = 1000;
 };
+
+// The dismissal steps on their own, for tests with windows of their own.
+// The UI thread's folder dialog: the known dialog, or the top-level window titled caption.
+HWND FindFolderChooser(DWORD uiThread, HWND knownDialog, const std::string& caption, DWORD textQueryTimeoutMs);
+// Passes over the chooser's children with a dialog frame until one closes none (at most
+// maxDismissPasses), then Escape and WM_CLOSE to the chooser. Returns the passes made.
+DWORD DismissChooser(HWND chooser, HWND frameWindow, const WatchdogTimings& timings);
+// Posts WM_CLOSE, IDYES and IDOK to every top-level window of the thread that has a dialog frame,
+// never to frameWindow. Returns how many windows were dismissed.
+int DismissThreadDialogs(DWORD uiThread, HWND frameWindow);
 
 // Thread procedure; the parameter is the IWatchedFrame. Always returns 0.
 UINT WatchdogThreadProc(LPVOID frame);

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace peerkit
@@ -38,8 +39,9 @@ void CreateFolderChain(const std::string& folder)
 }
 
 // Pumps messages until done() or the time runs out; true when done() held.
+// pollMs bounds each wait for conditions that no message or handle announces.
 template <class Done>
-bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done)
+bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINITE)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;)
@@ -55,7 +57,7 @@ bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done)
         ULONGLONG now = ::GetTickCount64();
         if (now >= deadline)
             return false;
-        DWORD remaining = static_cast<DWORD>(deadline - now);
+        DWORD remaining = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
         ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, remaining, QS_ALLINPUT);
     }
 }
@@ -253,6 +255,42 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
               ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok && written == bytes.size();
+}
+
+bool CPeerSession::CreateRequestEvent()
+{
+    if (!m_requestEvent)
+        m_requestEvent = ::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName);
+    return m_requestEvent != nullptr;
+}
+
+// An event's state can be read without consuming an auto-reset signal only through the native API.
+bool CPeerSession::RequestSignalled() const
+{
+    struct EventBasicInformation
+    {
+        int eventType;
+        LONG eventState;
+    };
+    using NtQueryEventFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = reinterpret_cast<NtQueryEventFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryEvent")));
+    EventBasicInformation info = {};
+    if (!query || !m_requestEvent || query(m_requestEvent, 0, &info, sizeof info, nullptr) < 0)
+        return false;
+    return info.eventState != 0;
+}
+
+bool CPeerSession::WaitUntilRequestTaken(DWORD timeoutMs)
+{
+    return PumpUntil(timeoutMs, nullptr, [&] { return !RequestSignalled(); }, 20);
+}
+
+bool CPeerSession::WaitUntilWorkFileGone(DWORD timeoutMs)
+{
+    return PumpUntil(
+        timeoutMs, nullptr, [&] { return ::GetFileAttributesA(m_workFile.c_str()) == INVALID_FILE_ATTRIBUTES; },
+        20);
 }
 
 bool CPeerSession::SignalRequest()

@@ -58,6 +58,12 @@ class CPeerSession
     bool SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload);
     bool WriteWorkFile(const std::vector<std::uint8_t>& bytes);
     bool SignalRequest();
+    // Creates RequestEvent later, for a session started without it.
+    bool CreateRequestEvent();
+    // Waits (pumping) until the assistant has taken RequestEvent's signal.
+    bool WaitUntilRequestTaken(DWORD timeoutMs);
+    // Waits (pumping) until the work file is gone.
+    bool WaitUntilWorkFileGone(DWORD timeoutMs);
 
     std::optional<Reply> WaitForReply(DWORD timeoutMs);
     // Every reply already received, without waiting.
@@ -87,6 +93,7 @@ class CPeerSession
     HWND FindFrameWindow() const;
 
   private:
+    bool RequestSignalled() const;
     static LRESULT CALLBACK ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND CreateHiddenWindow();
 
