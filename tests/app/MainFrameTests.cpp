@@ -58,7 +58,8 @@ TEST(MainFrame, HiddenFrameTitledForThePeerClosesOnceTheWatchdogHasEnded)
     char text[64] = {};
     ::GetWindowTextA(window, text, sizeof text);
     EXPECT_STREQ(text, "Kavo Downloader");
-    EXPECT_EQ(::GetWindowLongA(window, GWL_STYLE) & (WS_VISIBLE | WS_CAPTION | WS_CHILD), 0);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_EQ(::GetWindowLongA(window, GWL_STYLE) & WS_CHILD, 0);
     EXPECT_EQ(::GetParent(window), nullptr);
     EXPECT_TRUE(PumpUntil(destroyed, 5000));
     EXPECT_FALSE(::IsWindow(window));
