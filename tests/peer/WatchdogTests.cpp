@@ -129,6 +129,38 @@ TEST(WatchdogFindChooser, ByCaptionOrByTheDialogTheChooserReported)
     EXPECT_EQ(FindFolderChooser(thread, other, "Browse for Folder", 100), other);
 }
 
+// A UI thread that answers no message (it waits for the watchdog in the frame's destructor)
+// must not hold the chooser search for longer than the query's bound.
+TEST(WatchdogFindChooser, HungUiThreadDoesNotHangTheSearch)
+{
+    CHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CHandle created(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    struct Context
+    {
+        HANDLE created;
+        HANDLE release;
+        DWORD threadId;
+    } context{created.Get(), release.Get(), 0};
+    auto hungThread = [](LPVOID param) -> DWORD {
+        auto* c = static_cast<Context*>(param);
+        HWND window = ::CreateWindowExA(0, "STATIC", "not the chooser", WS_POPUP | WS_DLGFRAME, 0, 0, 1, 1, nullptr,
+                                        nullptr, nullptr, nullptr);
+        c->threadId = ::GetCurrentThreadId();
+        ::SetEvent(c->created);
+        ::WaitForSingleObject(c->release, INFINITE);
+        ::DestroyWindow(window);
+        return 0;
+    };
+    CHandle thread(::CreateThread(nullptr, 0, hungThread, &context, 0, nullptr));
+    ASSERT_EQ(::WaitForSingleObject(created.Get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(FindFolderChooser(context.threadId, nullptr, "Browse for Folder", 300), nullptr);
+    EXPECT_LT(::GetTickCount64() - start, 3000u);
+    ::SetEvent(release.Get());
+    ::WaitForSingleObject(thread.Get(), 5000);
+}
+
 TEST(StopFlag, SetEvenWhenStopMutexNameIsTakenByAnEvent)
 {
     CHandle squatter(::CreateEventA(nullptr, TRUE, FALSE, protocol::kStopMutexName));
