@@ -1,0 +1,195 @@
+// Figures for the content list: loading a large list, and the conflict check's way of using it, one
+// freshly loaded list per look-up. Run by hand natively and under Wine; it prints and asserts nothing.
+#include "contentlist/ContentListText.h"
+#include "contentlist/LineFormat.h"
+#ifdef _WIN32
+#include "contentlist/ContentList.h"
+#else
+#include <ctime>
+#endif
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+constexpr int kLargeList = 100000;
+constexpr int kSmallList = 10000;
+constexpr int kLookups = 100;
+constexpr int kRuns = 5;
+
+// Wall time and the process's processor time: on a shared machine the second shows what the code
+// costs when other work delays it.
+struct Timing
+{
+    double wallMs = -1;
+    double cpuMs = -1;
+};
+
+double ProcessCpuMs()
+{
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 10000.0;
+#else
+    return static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
+#endif
+}
+
+std::string Key(int i)
+{
+    char key[32];
+    std::snprintf(key, sizeof key, "content-%06d", i);
+    return key;
+}
+
+std::string MakeList(int lines)
+{
+    std::string text;
+    for (int i = 0; i < lines; ++i)
+    {
+        ContentRecord record;
+        record.Text1 =
+            "C:\\Users\\user\\AppData\\Local\\Temp\\Low\\fetch\\part-" + std::to_string(i) + ".tmp";
+        record.Text2 = "mirror-" + std::to_string(i % 7) + "/item";
+        record.Number = i;
+        text += FormatLineText(Key(i).c_str(), record);
+    }
+    return text;
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path)), '\0');
+    std::ifstream(path, std::ios::binary).read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+// The best wall time and the best processor time of the runs; -1 when an operation failed.
+template <class Operation> Timing BestOf(int runs, Operation operation)
+{
+    Timing best{1e300, 1e300};
+    for (int i = 0; i < runs; ++i)
+    {
+        const Clock::time_point start = Clock::now();
+        const double cpuStart = ProcessCpuMs();
+        if (!operation())
+            return Timing();
+        best.wallMs =
+            std::min(best.wallMs, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        best.cpuMs = std::min(best.cpuMs, ProcessCpuMs() - cpuStart);
+    }
+    return best;
+}
+
+void PrintLoad(const char* what, int lines, Timing timing)
+{
+    if (timing.wallMs < 0)
+        std::printf("%-42s FAILED\n", what);
+    else
+        std::printf("%-42s %7.1f ms (%5.2f M lines/s), cpu %7.1f ms (%5.2f M lines/s)\n", what, timing.wallMs,
+                    lines / timing.wallMs / 1000.0, timing.cpuMs, lines / timing.cpuMs / 1000.0);
+}
+
+void PrintLookups(const char* what, Timing timing)
+{
+    if (timing.wallMs < 0)
+        std::printf("%-42s FAILED\n", what);
+    else
+        std::printf("%-42s %7.1f ms (%5.2f ms each), cpu %7.1f ms\n", what, timing.wallMs,
+                    timing.wallMs / kLookups, timing.cpuMs);
+}
+
+bool ParseFile(const std::filesystem::path& path, const CCodePage& codePage, int lines)
+{
+    ContentRecordMap records;
+    return ParseContentListText(ReadBytes(path), codePage, records) &&
+           records.size() == static_cast<std::size_t>(lines);
+}
+
+// The conflict check's pattern on the platform-neutral code: read and parse afresh per look-up.
+bool LookUpParsed(const std::filesystem::path& path, const CCodePage& codePage)
+{
+    for (int i = 0; i < kLookups; ++i)
+    {
+        ContentRecordMap records;
+        ParseContentListText(ReadBytes(path), codePage, records);
+        if (records.find(Key(i * 97 % kSmallList)) == records.end())
+            return false;
+    }
+    return true;
+}
+
+#ifdef _WIN32
+bool LoadStore(const std::filesystem::path& path)
+{
+    CContentList list(path.string().c_str());
+    std::string text;
+    return list.IsValid() && list.GetText1(Key(kLargeList - 1).c_str(), text);
+}
+
+bool LookUpStore(const std::filesystem::path& path)
+{
+    for (int i = 0; i < kLookups; ++i)
+    {
+        CContentList list(path.string().c_str());
+        std::string text;
+        if (!list.GetText1(Key(i * 97 % kSmallList).c_str(), text))
+            return false;
+    }
+    return true;
+}
+#endif
+
+void Run(const std::filesystem::path& folder)
+{
+    const std::filesystem::path large = folder / "large.lst";
+    const std::filesystem::path small = folder / "small.lst";
+    WriteBytes(large, MakeList(kLargeList));
+    WriteBytes(small, MakeList(kSmallList));
+    std::printf("content list of %d lines: %ju bytes\n", kLargeList,
+                static_cast<std::uintmax_t>(std::filesystem::file_size(large)));
+
+    PrintLoad("read + parse, single-byte page (best of 5)", kLargeList,
+              BestOf(kRuns, [&] { return ParseFile(large, SingleByteCodePage(), kLargeList); }));
+    PrintLoad("read + parse, code page 932 (best of 5)", kLargeList,
+              BestOf(kRuns, [&] { return ParseFile(large, TableCodePage(932), kLargeList); }));
+#ifdef _WIN32
+    PrintLoad("CContentList construction (best of 5)", kLargeList,
+              BestOf(kRuns, [&] { return LoadStore(large); }));
+#endif
+    std::printf("%d look-ups, each on a fresh list of %d lines:\n", kLookups, kSmallList);
+    PrintLookups("  read + parse + find",
+                 BestOf(1, [&] { return LookUpParsed(small, SingleByteCodePage()); }));
+#ifdef _WIN32
+    PrintLookups("  CContentList + GetText1", BestOf(1, [&] { return LookUpStore(small); }));
+#endif
+}
+} // namespace
+
+int main()
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("da-bench-contentlist-" + std::to_string(Clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(folder);
+    Run(folder);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return 0;
+}

@@ -1,0 +1,292 @@
+#include "contentlist/ContentList.h"
+
+#include "contentlist/ContentListLock.h"
+#include "contentlist/LineFormat.h"
+#include "contentlist/ReplacementFile.h"
+#include "framework/Exceptions.h"
+
+#include <fstream>
+#include <vector>
+
+namespace
+{
+// Every public operation ends here: exceptions, memory exhaustion included, become FALSE.
+template <class Operation> BOOL AtEdge(Operation&& operation) noexcept
+{
+    try
+    {
+        return operation() ? TRUE : FALSE;
+    }
+    catch (...)
+    {
+        return FALSE;
+    }
+}
+
+// The text-mode stream delivers CR LF as LF; a read error is a failure, not an early end.
+bool ReadWhole(std::ifstream& file, std::string& text)
+{
+    std::vector<char> chunk(1 << 16);
+    while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
+        text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
+    return !file.bad();
+}
+
+// Room for the whole text at once (the stream delivers at most the file's size), which spares a
+// large list repeated reallocations; 0 when the size is unknown or absurd.
+std::size_t SizeHint(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
+        data.nFileSizeLow > (1u << 30))
+        return 0;
+    return data.nFileSizeLow;
+}
+} // namespace
+
+CContentList::CContentList(const char* path, const CCodePage& codePage) : m_codePage(codePage)
+{
+    Open(path);
+}
+
+CContentList::~CContentList()
+{
+    RemoveAll();
+    m_strPath.clear();
+    m_pLockSecurity.reset();
+    m_bValid = FALSE;
+}
+
+// The lock's name and security follow the path even when the file does not exist yet, so that a
+// Save that creates the file is serialised with other processes like every later one. A missing
+// file is an empty list, whatever the object held before.
+BOOL CContentList::Open(const char* path)
+{
+    m_bValid = TRUE;
+    try
+    {
+        m_strPath = path ? path : "";
+        m_strLockName = ContentListLockName(m_strPath);
+        if (!m_pLockSecurity)
+            m_pLockSecurity = std::make_unique<CNullDaclSecurity>();
+        if (m_strPath.empty() || ::GetFileAttributesA(m_strPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        {
+            RemoveAll();
+            return FALSE;
+        }
+        if (Load())
+            return TRUE;
+    }
+    catch (...)
+    {
+    }
+    m_bValid = FALSE;
+    return FALSE;
+}
+
+BOOL CContentList::Commit()
+{
+    return Save();
+}
+
+void CContentList::Close()
+{
+    RemoveAll();
+    m_strPath.clear();
+    m_bValid = FALSE;
+}
+
+BOOL CContentList::SetRecord(const char* key, const char* text1, const char* text2, std::int32_t number)
+{
+    if (!m_bValid || !key)
+        return FALSE;
+    return AtEdge([&] {
+        ContentRecord record;
+        record.Text1 = text1 ? text1 : "";
+        record.Text2 = text2 ? text2 : "";
+        record.Number = number;
+        m_mapRecords.insert_or_assign(std::string(key), std::move(record));
+        return true;
+    });
+}
+
+BOOL CContentList::RemoveRecord(const char* key)
+{
+    if (!m_bValid || !key)
+        return FALSE;
+    return AtEdge([&] {
+        m_mapRecords.erase(std::string(key));
+        return true;
+    });
+}
+
+BOOL CContentList::SetText2(const char* key, const char* text)
+{
+    if (!m_bValid || !key || !text)
+        return FALSE;
+    return AtEdge([&] {
+        ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        record->Text2 = text;
+        return true;
+    });
+}
+
+BOOL CContentList::SetText1(const char* key, const char* text)
+{
+    if (!m_bValid || !key)
+        return FALSE;
+    return AtEdge([&] {
+        ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        record->Text1 = text ? text : "";
+        return true;
+    });
+}
+
+BOOL CContentList::SetNumber(const char* key, std::int32_t number)
+{
+    if (!m_bValid || !key)
+        return FALSE;
+    return AtEdge([&] {
+        ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        record->Number = number;
+        return true;
+    });
+}
+
+BOOL CContentList::GetText2(const char* key, std::string& text) const
+{
+    if (!key)
+        return FALSE;
+    return AtEdge([&] {
+        const ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        text = record->Text2;
+        return true;
+    });
+}
+
+BOOL CContentList::GetText1(const char* key, std::string& text) const
+{
+    if (!m_bValid || !key)
+        return FALSE;
+    return AtEdge([&] {
+        const ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        text = record->Text1;
+        return true;
+    });
+}
+
+std::int32_t CContentList::GetNumber(const char* key) const
+{
+    if (!m_bValid || !key)
+        return 0;
+    std::int32_t number = 0;
+    AtEdge([&] {
+        const ContentRecord* record = Find(key);
+        if (!record)
+            return false;
+        number = record->Number;
+        return true;
+    });
+    return number;
+}
+
+void CContentList::RemoveAll()
+{
+    m_mapRecords.clear();
+}
+
+BOOL CContentList::Save()
+{
+    if (m_strPath.empty())
+        return FALSE;
+    return AtEdge([&] {
+        SaveUnderLock();
+        return true;
+    });
+}
+
+// The text is read under the lock and parsed after it is released; records of the lines before a
+// rejected one stay in the map.
+BOOL CContentList::Load()
+{
+    if (m_strPath.empty())
+        return FALSE;
+    RemoveAll();
+    return AtEdge([&] {
+        std::string text = ReadUnderLock();
+        return ParseContentListLines(
+            text,
+            [this](const char* line, std::string& key, ContentRecord& record) {
+                return ParseLine(line, key, &record) != FALSE;
+            },
+            m_mapRecords);
+    });
+}
+
+BOOL CContentList::FormatLine(const char* key, const ContentRecord* record, char* buffer,
+                              std::uint32_t& length)
+{
+    return ::FormatLine(key, record, buffer, length) ? TRUE : FALSE;
+}
+
+BOOL CContentList::ParseLine(const char* line, std::string& key, ContentRecord* record)
+{
+    return AtEdge([&] { return ::ParseLine(line, key, record, m_codePage); });
+}
+
+ContentRecord* CContentList::Find(const char* key)
+{
+    auto found = m_mapRecords.find(std::string(key));
+    return found == m_mapRecords.end() ? nullptr : &found->second;
+}
+
+const ContentRecord* CContentList::Find(const char* key) const
+{
+    auto found = m_mapRecords.find(std::string(key));
+    return found == m_mapRecords.end() ? nullptr : &found->second;
+}
+
+SECURITY_ATTRIBUTES* CContentList::LockSecurity() const
+{
+    return m_pLockSecurity ? m_pLockSecurity->Get() : nullptr;
+}
+
+std::string CContentList::ReadUnderLock() const
+{
+    CContentListLock lock(m_strLockName, LockSecurity());
+    std::ifstream file(m_strPath);
+    std::string text;
+    text.reserve(SizeHint(m_strPath));
+    if (!file || !ReadWhole(file, text))
+        throw CFileException(0, m_strPath);
+    return text;
+}
+
+// Each line is formatted twice, first for its length and then into a buffer of that size, so a
+// class that overrides FormatLine keeps the same contract.
+void CContentList::SaveUnderLock()
+{
+    CContentListLock lock(m_strLockName, LockSecurity());
+    CReplacementFile file(m_strPath, m_codePage);
+    for (const auto& [key, record] : m_mapRecords)
+    {
+        std::uint32_t length = 0;
+        if (!FormatLine(key.c_str(), &record, nullptr, length))
+            throw CUserException();
+        std::vector<char> buffer(length);
+        if (!FormatLine(key.c_str(), &record, buffer.data(), length) || length != buffer.size())
+            throw CUserException();
+        file.Write(buffer.data(), buffer.size());
+    }
+    file.Commit();
+}

@@ -1,0 +1,21 @@
+// ContentListLock: the named mutex that serialises whole reads and whole writes of one content
+// list file between processes. Held from construction to destruction.
+#pragma once
+
+#include "framework/Handle.h"
+
+#include <string>
+
+class CContentListLock
+{
+  public:
+    // Creates the mutex, or opens it when another process has, and waits for it without time
+    // limit. An empty name gives a private mutex. CResourceException when it cannot be had.
+    CContentListLock(const std::string& name, SECURITY_ATTRIBUTES* security);
+    ~CContentListLock();
+    CContentListLock(CContentListLock&& other) noexcept = default;
+    CContentListLock& operator=(CContentListLock&&) = delete;
+
+  private:
+    CHandle m_hMutex;
+};

@@ -1,0 +1,90 @@
+#include "contentlist/ContentListText.h"
+
+#include "contentlist/LineFormat.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr char kCtrlZ = '\x1A';
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+} // namespace
+
+bool ParseContentListLines(const std::string& text, const ContentLineParser& parseLine,
+                           ContentRecordMap& records)
+{
+    const auto lineEnds = std::count(text.begin(), text.end(), '\n');
+    records.reserve(records.size() + static_cast<std::size_t>(lineEnds) + 1);
+    std::string line;
+    std::string key;
+    for (std::size_t start = 0; start < text.size();)
+    {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        line.assign(text, start, end - start);
+        key.clear();
+        ContentRecord record;
+        if (!parseLine(line.c_str(), key, record))
+            return false;
+        records.insert_or_assign(std::move(key), std::move(record));
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string ToTextMode(const std::string& bytes)
+{
+    std::size_t length = bytes.find(kCtrlZ);
+    if (length == std::string::npos)
+        length = bytes.size();
+    std::string text;
+    text.reserve(length);
+    std::size_t from = 0;
+    for (std::size_t cr = bytes.find('\r'); cr < length; cr = bytes.find('\r', cr + 1))
+    {
+        if (cr + 1 < length && bytes[cr + 1] == '\n')
+        {
+            text.append(bytes, from, cr - from);
+            from = cr + 1;
+        }
+    }
+    text.append(bytes, from, length - from);
+    return text;
+}
+
+bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, ContentRecordMap& records)
+{
+    return ParseContentListLines(
+        ToTextMode(bytes),
+        [&codePage](const char* line, std::string& key, ContentRecord& record) {
+            return ParseLine(line, key, &record, codePage);
+        },
+        records);
+}
+
+std::string ContentListLockName(const std::string& path)
+{
+    std::string name = path;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+std::string FolderOfPath(const std::string& path, const CCodePage& codePage)
+{
+    std::size_t afterSeparator = 0;
+    for (std::size_t pos = 0; pos < path.size(); pos += codePage.CharLength(path, pos))
+    {
+        if (path[pos] == '\\' || path[pos] == '/')
+            afterSeparator = pos + 1;
+    }
+    if (afterSeparator == 0 && path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':')
+        return path.substr(0, 2);
+    if (afterSeparator == 0)
+        return ".\\";
+    return path.substr(0, afterSeparator);
+}

@@ -1,0 +1,40 @@
+// The platform-neutral part of the content list store: a whole file's text to a map of records,
+// and the names derived from the list's path. The Windows store and the peer kit's writer share
+// these, so both read the same records and take the same lock.
+#pragma once
+
+#include "contentlist/ContentRecord.h"
+#include "framework/CodePage.h"
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+// Keys compare byte for byte, case-sensitively.
+using ContentRecordMap = std::unordered_map<std::string, ContentRecord>;
+
+// Called once per line with a new record (empty texts, Number 0) and an empty key.
+using ContentLineParser = std::function<bool(const char* line, std::string& key, ContentRecord& record)>;
+
+// text as a text-mode stream delivers it: lines end at LF, the last one needs none, and nothing
+// follows the last LF. Each line is parsed and stored, the last line of a key winning. Stops at the
+// first line the parser rejects (an empty line included) and returns false; the records of the
+// lines before it stay in the map.
+bool ParseContentListLines(const std::string& text, const ContentLineParser& parseLine,
+                           ContentRecordMap& records);
+
+// The file's raw bytes as a text-mode stream of the Windows C runtime delivers them: each CR LF
+// pair becomes LF, and a Ctrl-Z (0x1A) ends the text.
+std::string ToTextMode(const std::string& bytes);
+
+// The file's raw bytes parsed with ParseLine, as the store loads them on Windows.
+bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, ContentRecordMap& records);
+
+// The name of ContentListLock for a path: every byte 0x5C turned into a forward slash. Every
+// writer of the list derives the name this way, byte by byte, so a Shift-JIS trail byte 0x5C
+// becomes a slash too; stepping by characters here would name another mutex than theirs.
+std::string ContentListLockName(const std::string& path);
+
+// The folder part of a path with its separator ("C:\a\" for "C:\a\list.txt"); "C:" for "C:list.txt"
+// and ".\" for a bare name.
+std::string FolderOfPath(const std::string& path, const CCodePage& codePage);

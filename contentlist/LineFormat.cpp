@@ -1,0 +1,169 @@
+#include "contentlist/LineFormat.h"
+
+#include "contentlist/CharStep.h"
+#include "contentlist/CsvTokenizer.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace
+{
+// Lower-cases single-byte ASCII letters only: a character outside ASCII makes ParseNumber fail
+// whatever its case, so no other letter changes the outcome.
+std::string LowerAscii(const std::string& text, const CCodePage& codePage)
+{
+    std::string lower = text;
+    for (std::size_t pos = 0; pos < lower.size();)
+    {
+        std::size_t length = CharStep(codePage, lower, pos);
+        if (length == 1 && lower[pos] >= 'A' && lower[pos] <= 'Z')
+            lower[pos] = static_cast<char>(lower[pos] - 'A' + 'a');
+        pos += length;
+    }
+    return lower;
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Up to eight significant digits, taken as the 32-bit pattern (0xFFFFFFFF is -1).
+bool ParseHex(const std::string& digits, std::int32_t& number)
+{
+    std::uint32_t value = 0;
+    std::size_t significant = 0;
+    for (char c : digits)
+    {
+        int digit = HexDigitValue(c);
+        if (digit < 0)
+            return false;
+        if (value != 0 || digit != 0)
+            ++significant;
+        value = (value << 4) | static_cast<std::uint32_t>(digit);
+    }
+    if (significant > 8)
+        return false;
+    number = value <= 0x7FFFFFFFu ? static_cast<std::int32_t>(value) : -static_cast<std::int32_t>(~value) - 1;
+    return true;
+}
+
+bool ParseDecimal(const std::string& digits, std::int32_t& number)
+{
+    constexpr std::uint32_t kMax = std::numeric_limits<std::int32_t>::max();
+    std::uint32_t value = 0;
+    bool inRange = true;
+    for (char c : digits)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        std::uint32_t digit = static_cast<std::uint32_t>(c - '0');
+        if (value > (kMax - digit) / 10)
+            inRange = false;
+        else
+            value = value * 10 + digit;
+    }
+    if (!inRange)
+        return false;
+    if (!digits.empty())
+        number = static_cast<std::int32_t>(value);
+    return true;
+}
+
+void AppendField(std::string& line, const char* prefix, const char* text)
+{
+    line += prefix;
+    line.append(text, std::strlen(text));
+    line += '"';
+}
+} // namespace
+
+std::string FormatLineText(const char* key, const ContentRecord& record)
+{
+    std::string line;
+    line.reserve(std::strlen(key) + record.Text1.size() + record.Text2.size() + 32);
+    AppendField(line, "\"", key);
+    AppendField(line, ",\" ", record.Text1.c_str());
+    AppendField(line, ",\" ", record.Text2.c_str());
+    AppendField(line, ", \" ", std::to_string(record.Number).c_str());
+    line += "\r\n";
+    return line;
+}
+
+bool FormatLine(const char* key, const ContentRecord* record, char* buffer, std::uint32_t& length)
+{
+    if (!key || !record)
+        return false;
+    std::string line;
+    try
+    {
+        line = FormatLineText(key, *record);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    if (line.size() > std::numeric_limits<std::uint32_t>::max())
+        return false;
+    const std::uint32_t needed = static_cast<std::uint32_t>(line.size());
+    const bool fits = !buffer || length >= needed;
+    if (buffer && fits)
+        std::memcpy(buffer, line.data(), needed);
+    length = needed;
+    return fits;
+}
+
+void StripSpaces(std::string& text, const CCodePage& codePage)
+{
+    // The end is found by stepping forward: a trail byte is never a space of its own.
+    std::size_t end = 0;
+    for (std::size_t pos = 0; pos < text.size();)
+    {
+        std::size_t length = CharStep(codePage, text, pos);
+        if (length != 1 || text[pos] != ' ')
+            end = pos + length;
+        pos += length;
+    }
+    text.resize(end);
+    std::size_t first = 0;
+    while (first < text.size() && text[first] == ' ')
+        ++first;
+    text.erase(0, first);
+}
+
+bool ParseNumber(const std::string& text, std::int32_t& number, const CCodePage& codePage)
+{
+    std::string lower = LowerAscii(text, codePage);
+    if (lower.size() >= 3 && lower[0] == '0' && lower[1] == 'x')
+        return ParseHex(lower.substr(2), number);
+    return ParseDecimal(lower, number);
+}
+
+bool ParseLine(const char* line, std::string& key, ContentRecord* record, const CCodePage& codePage)
+{
+    if (!line || !record)
+        return false;
+    CCsvTokenizer tokenizer(codePage);
+    tokenizer.SetLine(line);
+    std::vector<std::string> fields;
+    fields.reserve(4);
+    if (!tokenizer.Split(fields) || fields.size() < 4)
+        return false;
+
+    for (std::size_t i = 1; i < 4; ++i)
+        StripSpaces(fields[i], codePage);
+    ContentRecord parsed;
+    parsed.Text1.swap(fields[1]);
+    parsed.Text2.swap(fields[2]);
+    parsed.Number = record->Number;
+    ParseNumber(fields[3], parsed.Number, codePage);
+    key.swap(fields[0]);
+    *record = std::move(parsed);
+    return true;
+}

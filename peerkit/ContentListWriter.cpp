@@ -1,0 +1,109 @@
+#include "peerkit/ContentListWriter.h"
+
+#include "contentlist/LineFormat.h"
+#include "contentlist/ReplacementFile.h"
+#include "framework/Exceptions.h"
+#include "framework/Handle.h"
+
+#include <limits>
+
+namespace peerkit
+{
+namespace
+{
+// The file's bytes as they are; false when it does not exist.
+bool ReadExisting(const std::string& path, std::string& bytes)
+{
+    CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+    {
+        DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
+            return false;
+        throw CFileException(error, path);
+    }
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max())
+        throw CFileException(ERROR_FILE_TOO_LARGE, path);
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!::ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size()))
+        throw CFileException(::GetLastError(), path);
+    return true;
+}
+} // namespace
+
+CContentListWriter::CContentListWriter(std::string path, const CCodePage& codePage)
+    : m_codePage(codePage), m_strPath(std::move(path)),
+      m_strLockName(ContentListLockName(m_strPath))
+{
+}
+
+void CContentListWriter::SetRecord(const std::string& key, const ContentRecord& record)
+{
+    m_arrChanges.emplace_back(key, record);
+}
+
+void CContentListWriter::RemoveRecord(const std::string& key)
+{
+    m_arrChanges.emplace_back(key, std::nullopt);
+}
+
+CContentListLock CContentListWriter::Lock()
+{
+    return CContentListLock(m_strLockName, m_security.Get());
+}
+
+bool CContentListWriter::Commit()
+{
+    try
+    {
+        CommitUnderLock();
+        m_arrChanges.clear();
+        return true;
+    }
+    catch (const CFileException& e)
+    {
+        ::SetLastError(e.OsError() ? e.OsError() : ERROR_WRITE_FAULT);
+    }
+    catch (const CResourceException& e)
+    {
+        ::SetLastError(e.Error() ? e.Error() : ERROR_INVALID_HANDLE);
+    }
+    catch (const CUserException& e)
+    {
+        ::SetLastError(e.Error() ? e.Error() : ERROR_INVALID_DATA);
+    }
+    catch (const std::bad_alloc&)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return false;
+}
+
+void CContentListWriter::CommitUnderLock()
+{
+    CContentListLock lock = Lock();
+    ContentRecordMap records;
+    std::string bytes;
+    if (ReadExisting(m_strPath, bytes) && !ParseContentListText(bytes, m_codePage, records))
+        throw CUserException(ERROR_INVALID_DATA);
+    for (const auto& [key, record] : m_arrChanges)
+    {
+        if (record)
+            records.insert_or_assign(key, *record);
+        else
+            records.erase(key);
+    }
+    CReplacementFile file(m_strPath, m_codePage);
+    for (const auto& [key, record] : records)
+    {
+        std::string line = FormatLineText(key.c_str(), record);
+        file.Write(line.data(), line.size());
+    }
+    file.Commit();
+}
+} // namespace peerkit
