@@ -1,0 +1,172 @@
+#include "environment/FileFinalizer.h"
+
+#include "framework/Exceptions.h"
+#include "framework/Handle.h"
+#include "peer/PeerLink.h"
+#include "peer/Protocol.h"
+
+#include <shlwapi.h>
+
+#include <new>
+#include <optional>
+#include <string>
+
+namespace
+{
+// The error number is taken by the caller right at the failing call; 0 would read as success.
+[[noreturn]] void ThrowFailure(DWORD error)
+{
+    throw CUserException(error ? error : ERROR_GEN_FAILURE);
+}
+
+void ResetAttributes(const std::string& path)
+{
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+bool IsExecutable(const std::string& path)
+{
+    return SamePathIgnoringCase(::PathFindExtensionA(path.c_str()), ".exe", ::GetACP());
+}
+
+bool ReadFileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    CFileHandle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && ::GetFileInformationByHandle(file.Get(), &info);
+}
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION a = {};
+    BY_HANDLE_FILE_INFORMATION b = {};
+    return ReadFileIdentity(first, a) && ReadFileIdentity(second, b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// A leftover that could not be removed goes at the next restart. The comparison of the paths
+// does not normalise them, so the leftover's path may be another spelling of the placed file
+// (a parent-folder step, a short name): that one is kept.
+void DeleteLeftoverAtRestart(const std::string& leftover, const std::string& placed)
+{
+    if (::GetFileAttributesA(leftover.c_str()) == INVALID_FILE_ATTRIBUTES || SameFile(leftover, placed))
+        return;
+    ::MoveFileExA(leftover.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void MoveIntoPlace(const FinishRequest& request)
+{
+    const std::string& source = request.sourcePath;
+    const std::string& destination = request.destinationPath;
+    if (!::MoveFileExA(source.c_str(), destination.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        ThrowFailure(::GetLastError());
+    ResetAttributes(destination);
+    DeleteLeftoverAtRestart(source, destination);
+}
+
+// The folder of a decoded path (shorter than MAX_PATH); a drive root keeps its backslash.
+std::string FolderOf(const std::string& path)
+{
+    char folder[MAX_PATH] = {};
+    path.copy(folder, MAX_PATH - 1);
+    ::PathRemoveFileSpecA(folder);
+    return folder;
+}
+
+bool IsEmptyFile(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeHigh == 0 &&
+           data.nFileSizeLow == 0;
+}
+
+// Moves the file to a fresh TMPxxxx.tmp in its own folder, so that a copy can take its name.
+// When the move fails the file stays where it was, and the empty name holder goes.
+std::string MoveAside(const std::string& source)
+{
+    char work[MAX_PATH] = {};
+    if (!::GetTempFileNameA(FolderOf(source).c_str(), "TMP", 0, work))
+        ThrowFailure(::GetLastError());
+    if (!::MoveFileExA(source.c_str(), work, MOVEFILE_REPLACE_EXISTING))
+    {
+        DWORD error = ::GetLastError();
+        if (IsEmptyFile(work))
+            ::DeleteFileA(work);
+        ThrowFailure(error);
+    }
+    return work;
+}
+
+// An executable gets a fresh copy at its destination; the fetched file goes.
+void CopyIntoPlace(const FinishRequest& request, bool samePath)
+{
+    const std::string& destination = request.destinationPath;
+    const std::string work = samePath ? MoveAside(request.sourcePath) : request.sourcePath;
+    if (!::CopyFileA(work.c_str(), destination.c_str(), FALSE))
+    {
+        DWORD error = ::GetLastError();
+        // The peer knows the file only by its own name: it must not stay under the TMP name.
+        if (samePath)
+            ::MoveFileExA(work.c_str(), request.sourcePath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ThrowFailure(error);
+    }
+    ::DeleteFileA(work.c_str());
+    ResetAttributes(destination);
+    DeleteLeftoverAtRestart(work, destination);
+}
+
+std::optional<std::uint32_t> FinishResultFor(const std::vector<std::uint8_t>& payload)
+{
+    try
+    {
+        DecodedFinishRequest decoded = DecodeFinishRequest(payload);
+        if (decoded.decision == FinishDecision::Ignore)
+            return std::nullopt;
+        if (decoded.decision == FinishDecision::Refuse)
+            return decoded.refusal;
+        return PlaceFetchedFile(decoded.request);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return static_cast<std::uint32_t>(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+} // namespace
+
+DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
+{
+    try
+    {
+        ResetAttributes(request.destinationPath);
+        bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
+        if (IsExecutable(request.sourcePath))
+            CopyIntoPlace(request, samePath);
+        else if (!samePath)
+            MoveIntoPlace(request);
+        return ERROR_SUCCESS;
+    }
+    catch (const CUserException& failure)
+    {
+        return failure.Error();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    catch (...)
+    {
+        return ERROR_GEN_FAILURE;
+    }
+}
+
+void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload) noexcept
+{
+    RunAtEdge([&] {
+        std::optional<std::uint32_t> result = FinishResultFor(payload);
+        if (result)
+            link.SendReply(protocol::kReplyFinished, &*result, sizeof *result);
+    });
+}

@@ -1,0 +1,45 @@
+// Command 3's record (FinishRequest) decoded against its real length, and the comparison that
+// tells whether its two paths name the same file. Platform-neutral, so it is tested natively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FinishRequest
+{
+    std::string sourcePath;      // the fetched file as it lies now
+    std::string destinationPath; // where it is to end up
+};
+
+enum class FinishDecision
+{
+    Ignore, // no whole FinishRequest: no reply, nothing touched
+    Refuse, // a whole record whose paths cannot be used: reply 4 with refusal, nothing touched
+    Place,  // place the file and reply 4 with the outcome
+};
+
+struct DecodedFinishRequest
+{
+    FinishDecision decision = FinishDecision::Ignore;
+    std::uint32_t refusal = 0; // Windows error number, with Refuse
+    FinishRequest request;     // with Place
+};
+
+// Windows error numbers of the refusals, spelled out so that this builds natively.
+constexpr std::uint32_t kErrorInvalidParameter = 87;    // an empty path
+constexpr std::uint32_t kErrorFilenameExcedRange = 206; // no terminator within the 260-byte field
+
+constexpr std::size_t kFinishPathField = 260;
+constexpr std::size_t kFinishRequestSize = 4 + 2 * kFinishPathField;
+
+// Bytes after the 524-byte record are ignored; the record itself is read only within its fields.
+DecodedFinishRequest DecodeFinishRequest(const std::vector<std::uint8_t>& payload);
+
+// The multibyte case-insensitive comparison of two paths in the given ANSI code page: characters
+// are taken whole, single-byte letters compare without regard to case, and cp932's full-width
+// Latin, Greek and Cyrillic letters compare after upper-casing. Every other double-byte
+// character must match byte for byte, so a trail byte in the range of ASCII letters is never
+// case-folded. Nothing else is normalised.
+bool SamePathIgnoringCase(const std::string& first, const std::string& second, unsigned codePage);

@@ -1,0 +1,247 @@
+// The placing under Wine on real files, and command 3's decoding-to-reply path through a fake link.
+#include "environment/FileFinalizer.h"
+#include "peer/PeerLink.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace
+{
+using Bytes = std::vector<std::uint8_t>;
+
+class CScratchFolder
+{
+  public:
+    CScratchFolder()
+    {
+        char temp[MAX_PATH + 1] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        m_path = std::string(temp) + "finalizer-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                 std::to_string(++s_count);
+        ::CreateDirectoryA(m_path.c_str(), nullptr);
+    }
+    ~CScratchFolder()
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = ::FindFirstFileA((m_path + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE)
+        {
+            do
+            {
+                std::string child = File(data.cFileName);
+                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(child.c_str());
+            } while (::FindNextFileA(find, &data));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryA(m_path.c_str());
+    }
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+
+    std::string File(const std::string& name) const { return m_path + "\\" + name; }
+    const std::string& Path() const { return m_path; }
+
+    // Names in the folder that start with "TMP" (Wine writes them in lower case after it).
+    int CountTmpFiles() const
+    {
+        int count = 0;
+        WIN32_FIND_DATAA data;
+        HANDLE find = ::FindFirstFileA(File("TMP*.tmp").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return 0;
+        do
+            ++count;
+        while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+        return count;
+    }
+
+  private:
+    static inline int s_count = 0;
+    std::string m_path;
+};
+
+void Write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+ULONGLONG FileIndex(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+struct SentReply
+{
+    DWORD code;
+    Bytes data;
+};
+
+class CFakeLink final : public IPeerLink
+{
+  public:
+    HWND PeerWindow() const override { return nullptr; }
+    HWND ReplyWindow() const override { return nullptr; }
+    bool StopRequested() const override { return false; }
+    HANDLE ChooserMutex() const override { return nullptr; }
+    void SetOpenChooserDialog(HWND) override {}
+    LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override
+    {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        replies.push_back({replyCode, Bytes(bytes, bytes + size)});
+        return TRUE;
+    }
+    std::vector<SentReply> replies;
+};
+
+Bytes Record(const std::string& source, const std::string& destination, std::uint32_t sizeTag = 524)
+{
+    Bytes bytes(kFinishRequestSize, 0);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<std::uint8_t>(sizeTag >> (8 * i));
+    std::copy(source.begin(), source.end(), bytes.begin() + 4);
+    std::copy(destination.begin(), destination.end(), bytes.begin() + 264);
+    return bytes;
+}
+
+Bytes FinishResult(std::uint32_t error)
+{
+    return Bytes{static_cast<std::uint8_t>(error), static_cast<std::uint8_t>(error >> 8),
+                 static_cast<std::uint8_t>(error >> 16), static_cast<std::uint8_t>(error >> 24)};
+}
+
+class HandleFinishRequestTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        Write(source, "fetched");
+        Write(destination, "older");
+        ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    }
+    void ExpectUntouched()
+    {
+        EXPECT_EQ(Read(source), "fetched");
+        EXPECT_EQ(Read(destination), "older");
+        EXPECT_EQ(::GetFileAttributesA(destination.c_str()) &
+                      (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    }
+
+    CScratchFolder folder;
+    std::string source = folder.File("fetched.tmp");
+    std::string destination = folder.File("placed.txt");
+    CFakeLink link;
+};
+
+TEST_F(HandleFinishRequestTest, ShortPayloadOrForeignTagGetsNoReplyAndTouchesNothing)
+{
+    Bytes record = Record(source, destination);
+    HandleFinishRequest(link, Bytes(record.begin(), record.begin() + 523));
+    HandleFinishRequest(link, Bytes(record.begin(), record.begin() + 300));
+    HandleFinishRequest(link, Bytes());
+    HandleFinishRequest(link, Record(source, destination, 1316));
+    EXPECT_TRUE(link.replies.empty());
+    ExpectUntouched();
+}
+
+TEST_F(HandleFinishRequestTest, UnusablePathIsRefusedAndTouchesNothing)
+{
+    Bytes unterminated = Record(source, destination);
+    std::fill(unterminated.begin() + 264 + static_cast<std::ptrdiff_t>(destination.size()),
+              unterminated.end(), 'x');
+    HandleFinishRequest(link, unterminated);
+    HandleFinishRequest(link, Record(source, ""));
+    ASSERT_EQ(link.replies.size(), 2u);
+    EXPECT_EQ(link.replies[0].data, FinishResult(206));
+    EXPECT_EQ(link.replies[1].data, FinishResult(87));
+    ExpectUntouched();
+}
+
+TEST(PlaceFetchedFile, AnotherSpellingOfTheSameFileKeepsIt)
+{
+    CScratchFolder folder;
+    std::string file = folder.File("same.dat");
+    Write(file, "payload");
+    std::string detour = folder.Path() + "\\nowhere\\..\\same.dat";
+    EXPECT_EQ(PlaceFetchedFile({file, detour}), 0u);
+    EXPECT_EQ(Read(file), "payload");
+
+    // Its own path is no leftover: nothing may be scheduled for deletion at restart.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                              KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    std::vector<char> pending(65536, '\0');
+    DWORD size = static_cast<DWORD>(pending.size());
+    LONG status = ::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(pending.data()), &size);
+    ::RegCloseKey(key);
+    if (status == ERROR_SUCCESS)
+    {
+        std::string text(pending.data(), size);
+        std::string name = folder.Path().substr(folder.Path().find_last_of('\\') + 1);
+        EXPECT_EQ(text.find(name), std::string::npos);
+    }
+    else
+    {
+        EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+    }
+}
+
+TEST(PlaceFetchedFile, FailedMoveAsideLeavesTheExecutableAndNoTmpFile)
+{
+    CScratchFolder folder;
+    std::string program = folder.File("setup.exe");
+    EXPECT_EQ(PlaceFetchedFile({program, program}), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(folder.CountTmpFiles(), 0);
+
+    // Held open without delete sharing, the file cannot be moved aside.
+    Write(program, "MZ");
+    HANDLE held =
+        ::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(PlaceFetchedFile({program, program}), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ::CloseHandle(held);
+    EXPECT_EQ(folder.CountTmpFiles(), 0);
+    EXPECT_EQ(Read(program), "MZ");
+}
+
+TEST(PlaceFetchedFile, ExecutableExtensionInAnyCaseTakesTheCopyPath)
+{
+    CScratchFolder folder;
+    for (const char* name : {"a.exe", "b.EXE", "c.ExE", "d.exe.txt"})
+    {
+        std::string source = folder.File(name);
+        std::string destination = folder.File(std::string("placed-") + name);
+        Write(source, name);
+        ULONGLONG fetched = FileIndex(source);
+        EXPECT_EQ(PlaceFetchedFile({source, destination}), 0u) << name;
+        EXPECT_FALSE(Exists(source)) << name;
+        EXPECT_EQ(Read(destination), name);
+        // A copy is a new file; a move keeps the fetched one.
+        bool copied = FileIndex(destination) != fetched;
+        EXPECT_EQ(copied, std::string(name) != "d.exe.txt") << name;
+    }
+}
+
+} // namespace
