@@ -1,12 +1,17 @@
 // dlcpeer: a command-line peer. Starts the assistant, drives it through the protocol and prints
 // every command and reply as it happens.
 //   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] attach
+//   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] finish SOURCE DESTINATION
+//   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] download [FOLDER]
 #include "peer/Protocol.h"
+#include "peerkit/DownloadCommand.h"
+#include "peerkit/FinishRequest.h"
 #include "peerkit/PeerSession.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -14,13 +19,14 @@ struct Arguments
 {
     peerkit::SessionOptions options;
     std::string command = "attach";
+    std::vector<std::string> operands;
     bool endByDestroy = false;
 };
 
 void PrintReply(const peerkit::Reply& reply, double seconds)
 {
     std::printf("[%6.2f s] reply %u, %zu data bytes", seconds, reply.code, reply.data.size());
-    if (reply.data.size() == 4)
+    if (reply.data.size() == 4 && reply.code != protocol::kReplyFolder)
     {
         unsigned value = reply.data[0] | (reply.data[1] << 8) | (reply.data[2] << 16) |
                          (static_cast<unsigned>(reply.data[3]) << 24);
@@ -37,6 +43,7 @@ void PrintReply(const peerkit::Reply& reply, double seconds)
 
 bool ParseArguments(int argc, char** argv, Arguments& args)
 {
+    bool commandSeen = false;
     for (int i = 1; i < argc; ++i)
     {
         std::string arg = argv[i];
@@ -46,12 +53,40 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
             args.options.workFolder = peerkit::WorkFolderKind::OrdinaryTemp;
         else if (arg == "--end" && i + 1 < argc)
             args.endByDestroy = std::strcmp(argv[++i], "destroy") == 0;
+        else if (arg[0] != '-' && commandSeen)
+            args.operands.push_back(arg);
         else if (arg[0] != '-')
+        {
             args.command = arg;
+            commandSeen = true;
+        }
         else
             return false;
     }
-    return args.command == "attach";
+    return (args.command == "attach" && args.operands.empty()) ||
+           (args.command == "finish" && args.operands.size() == 2) ||
+           (args.command == "download" && args.operands.size() <= 1);
+}
+
+// Command 3 and its reply 4; a large executable's copy may take a while.
+bool Finish(peerkit::CPeerSession& session, const peerkit::FinishRequest& request)
+{
+    std::printf("[%6.2f s] command 3: \"%s\" -> \"%s\"\n", session.SecondsSinceLaunch(),
+                request.sourcePath.c_str(), request.destinationPath.c_str());
+    std::fflush(stdout);
+    if (!peerkit::SendFinishRequest(session, request))
+    {
+        std::printf("cannot send command 3 (a path longer than 259 bytes?)\n");
+        return false;
+    }
+    std::optional<peerkit::Reply> reply = session.WaitForReply(120000);
+    if (!reply)
+    {
+        std::printf("no reply to command 3\n");
+        return false;
+    }
+    PrintReply(*reply, session.SecondsSinceLaunch());
+    return true;
 }
 
 int EndSession(peerkit::CPeerSession& session, bool byDestroy)
@@ -84,7 +119,10 @@ int main(int argc, char** argv)
     Arguments args;
     if (!ParseArguments(argc, argv, args))
     {
-        std::fprintf(stderr, "usage: dlcpeer [--exe PATH] [--xp] [--end quit|destroy] attach\n");
+        std::fprintf(stderr,
+                     "usage: dlcpeer [--exe PATH] [--xp] [--end quit|destroy] attach\n"
+                     "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] finish SOURCE DESTINATION\n"
+                     "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] download [FOLDER]\n");
         return 2;
     }
     peerkit::CPeerSession session(args.options);
@@ -106,5 +144,10 @@ int main(int argc, char** argv)
         return 1;
     }
     PrintReply(*reply, session.SecondsSinceLaunch());
+    if (args.command == "finish" && !Finish(session, {args.operands[0], args.operands[1]}))
+        return 1;
+    if (args.command == "download" &&
+        !peerkit::RunDownloadCommand(session, args.operands.empty() ? "" : args.operands[0], PrintReply))
+        return 1;
     return EndSession(session, args.endByDestroy);
 }

@@ -1,0 +1,55 @@
+// Command 2 from its record to its replies: the folder dialog until the user picks a writable
+// folder the conflict check accepts, or gives up, or the assistant is told to stop.
+#pragma once
+
+#include "destination/DownloadDesk.h"
+#include "destination/DownloadRequest.h"
+#include "destination/ItemIdListHolder.h"
+#include "destination/StoredFolder.h"
+#include "peer/PeerLink.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class FolderChooser;
+
+class CDownloadRequestHandler
+{
+  public:
+    CDownloadRequestHandler(IPeerLink& link, IDownloadDesk& desk, SettingsNames names);
+    CDownloadRequestHandler(const CDownloadRequestHandler&) = delete;
+    CDownloadRequestHandler& operator=(const CDownloadRequestHandler&) = delete;
+
+    // One request, handled once. A record that is no well-formed request is ignored: nothing is
+    // shown and nothing is sent. Only memory exhaustion leaves it, as std::bad_alloc.
+    void Handle(const std::vector<std::uint8_t>& payload);
+
+  private:
+    void Preselect();
+    bool ChooseAcceptedFolder(FolderChooser& chooser);
+    bool ChooseWritableFolder(FolderChooser& chooser);
+    int BrowseHoldingMutex(FolderChooser& chooser);
+    bool ConfirmClose(HWND topAncestor);
+    void Abandon();
+    void Accept();
+
+    IPeerLink& m_link;
+    IDownloadDesk& m_desk;
+    SettingsNames m_names;
+    DownloadRequest m_request;
+    ItemIdListHolder m_root;
+    ItemIdListHolder m_selection;
+    std::string m_strPath;
+    std::uint32_t m_dwResumeFlag = 0;
+};
+
+// The request with the real dialog and message boxes.
+void HandleDownloadRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
+                           const SettingsNames& names);
+
+// The top-most window above window by GetParent (owners included); null when it has none.
+HWND FindTopAncestor(HWND window);
+
+// text with its first "%s" replaced by argument (the caption goes in as it is, never as a format).
+std::string FormatWithText(const std::string& text, const std::string& argument);

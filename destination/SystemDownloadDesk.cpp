@@ -1,0 +1,27 @@
+#include "destination/SystemDownloadDesk.h"
+
+#include "destination/ExistingFiles.h"
+#include "destination/FolderChooser.h"
+#include "destination/FolderWritable.h"
+
+int CSystemDownloadDesk::Browse(FolderChooser& chooser)
+{
+    return chooser.Browse();
+}
+
+int CSystemDownloadDesk::ShowMessage(HWND owner, const std::string& text, const std::string& caption,
+                                     UINT style)
+{
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}
+
+bool CSystemDownloadDesk::IsFolderWritable(const std::string& path)
+{
+    return ::IsFolderWritable(path.c_str()) != 0;
+}
+
+int CSystemDownloadDesk::CheckExistingFiles(const std::string& path, const DownloadRequest& request,
+                                            std::uint32_t* resumeFlag)
+{
+    return ::CheckExistingFiles(path, request, resumeFlag);
+}
