@@ -1,5 +1,8 @@
 #include "app/MainFrame.h"
 
+#include "app/AssistantApp.h"
+#include "destination/DownloadRequestHandler.h"
+#include "environment/FileFinalizer.h"
 #include "environment/ProtectedMode.h"
 #include "framework/Exceptions.h"
 #include "peer/AttachRequest.h"
@@ -195,6 +198,15 @@ LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 {
     CBusyScope busy(m_bBusy);
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    if (!payload)
+        return 0;
+    RunAtEdge([&] {
+        auto* app = static_cast<CAssistantApp*>(AfxGetApp());
+        if (!app)
+            return;
+        SettingsNames names{app->GetCompanyName(), app->GetProductName()};
+        HandleDownloadRequest(*this, *payload, names);
+    });
     return 0;
 }
 
@@ -202,5 +214,7 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 {
     CBusyScope busy(m_bBusy);
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    if (payload)
+        HandleFinishRequest(*this, *payload);
     return 0;
 }

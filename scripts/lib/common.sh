@@ -54,6 +54,17 @@ da_make_prefix() {
         wineserver -w
         touch "$WINEPREFIX/.da-ready"
     fi
+    da_map_test_drives
+}
+
+# Drive letters for the folder-dialog tests (a drive root is preselected reliably, unlike a
+# sub-folder): P: and Q: are private writable folders, R: a folder in which no file can be created,
+# even by root (procfs). They appear after the next wineserver start.
+da_map_test_drives() {
+    mkdir -p "$DA_BUILD/drives/p" "$DA_BUILD/drives/q"
+    ln -sfn "$DA_BUILD/drives/p" "$WINEPREFIX/dosdevices/p:"
+    ln -sfn "$DA_BUILD/drives/q" "$WINEPREFIX/dosdevices/q:"
+    ln -sfn /proc/self/fdinfo "$WINEPREFIX/dosdevices/r:"
 }
 
 DA_XVFB_PID=""
