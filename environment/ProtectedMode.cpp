@@ -14,7 +14,8 @@ namespace
 std::atomic<int> g_versionAnswer{-1};
 
 // FOLDERID_LocalAppData, spelled out so no import library is needed for it.
-const GUID kFolderIdLocalAppData = {0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
+const GUID kFolderIdLocalAppData = {
+    0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
 
 using SHGetKnownFolderPathFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
 using IEGetWriteableHKCUFn = HRESULT(WINAPI*)(HKEY*);

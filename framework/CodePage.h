@@ -16,7 +16,8 @@ class CCodePage
     // inside the text, else 1 (a lead byte at the very end stands alone, as CharNextExA does).
     std::size_t CharLength(const std::string& text, std::size_t pos) const
     {
-        if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) && text[pos + 1] != '\0')
+        if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+            text[pos + 1] != '\0')
             return 2;
         return 1;
     }

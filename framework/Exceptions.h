@@ -56,8 +56,7 @@ class CResourceException : public CException
 
 // Runs an operation at an edge (handler, callback, thread procedure): true when it returned,
 // false when anything was thrown. Nothing escapes.
-template <class Operation>
-bool RunAtEdge(Operation&& operation) noexcept
+template <class Operation> bool RunAtEdge(Operation&& operation) noexcept
 {
     try
     {

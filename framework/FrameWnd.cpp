@@ -37,21 +37,21 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
     return TRUE;
 }
 
-BOOL CFrameWnd::Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent, LPCSTR,
-                       DWORD exStyle, void* context)
+BOOL CFrameWnd::Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent,
+                       LPCSTR, DWORD exStyle, void* context)
 {
     return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top, parent, nullptr, context);
 }
 
-BOOL CFrameWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                         int height, HWND parent, HMENU idOrMenu, void* param)
+BOOL CFrameWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                         int width, int height, HWND parent, HMENU idOrMenu, void* param)
 {
     (void)param;
     HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
     // The object travels in lpCreateParams; StaticWindowProc binds it on WM_NCCREATE.
-    HWND hwnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, idOrMenu,
-                                  instance, this);
+    HWND hwnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent,
+                                  idOrMenu, instance, this);
     return hwnd != nullptr;
 }
 

@@ -44,8 +44,7 @@ class CFrameWnd
 };
 
 // A message map entry: the handler takes wParam and lParam and returns the message's result.
-template <class TFrame>
-struct CMessageMapEntry
+template <class TFrame> struct CMessageMapEntry
 {
     UINT message;
     LRESULT (TFrame::*handler)(WPARAM, LPARAM);

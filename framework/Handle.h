@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-template <class Traits>
-class CUniqueHandle
+template <class Traits> class CUniqueHandle
 {
   public:
     using Type = typename Traits::Type;
@@ -103,8 +102,7 @@ using CWindowHandle = CUniqueHandle<CWindowTraits>;
 
 // GetProcAddress with the function's real type; the detour through void(*)() keeps the cast legal
 // and quiet on every compiler.
-template <class Function>
-Function GetProcAddressAs(HMODULE module, const char* name) noexcept
+template <class Function> Function GetProcAddressAs(HMODULE module, const char* name) noexcept
 {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }

@@ -31,7 +31,8 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
         thread->m_pMainWnd = app->m_pMainWnd;
     unsigned id = 0;
     // Always start suspended so the priority is set before any of the procedure runs.
-    uintptr_t handle = ::_beginthreadex(security, stackSize, &CWinThread::Entry, thread, CREATE_SUSPENDED, &id);
+    uintptr_t handle =
+        ::_beginthreadex(security, stackSize, &CWinThread::Entry, thread, CREATE_SUSPENDED, &id);
     if (handle == 0)
     {
         delete thread;

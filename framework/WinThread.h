@@ -25,7 +25,8 @@ class CWinThread
     CFrameWnd* m_pMainWnd = nullptr;
 
   private:
-    friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) noexcept;
+    friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD,
+                                      LPSECURITY_ATTRIBUTES) noexcept;
     static unsigned __stdcall Entry(void* self) noexcept;
 
     AFX_THREADPROC m_pfnThreadProc;

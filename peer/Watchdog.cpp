@@ -116,8 +116,8 @@ void DismissDialogs(IWatchedFrame& frame, HWND frameWindow, const WatchdogTiming
     if (!uiThread)
         return;
 
-    HWND chooser = FindFolderChooser(uiThread, frame.OpenChooserDialog(), AfxLoadString(IDS_BROWSE_FOR_FOLDER),
-                                     timings.textQueryTimeoutMs);
+    HWND chooser = FindFolderChooser(uiThread, frame.OpenChooserDialog(),
+                                     AfxLoadString(IDS_BROWSE_FOR_FOLDER), timings.textQueryTimeoutMs);
     if (chooser && ::IsWindow(chooser))
         DismissChooser(chooser, frameWindow, timings);
     DismissThreadDialogs(uiThread, frameWindow);

@@ -38,7 +38,8 @@ struct WatchdogTimings
 
 // The dismissal steps on their own, for tests with windows of their own.
 // The UI thread's folder dialog: the known dialog, or the top-level window titled caption.
-HWND FindFolderChooser(DWORD uiThread, HWND knownDialog, const std::string& caption, DWORD textQueryTimeoutMs);
+HWND FindFolderChooser(DWORD uiThread, HWND knownDialog, const std::string& caption,
+                       DWORD textQueryTimeoutMs);
 // Passes over the chooser's children with a dialog frame until one closes none (at most
 // maxDismissPasses), then Escape and WM_CLOSE to the chooser. Returns the passes made.
 DWORD DismissChooser(HWND chooser, HWND frameWindow, const WatchdogTimings& timings);

@@ -40,8 +40,7 @@ void CreateFolderChain(const std::string& folder)
 
 // Pumps messages until done() or the time runs out; true when done() held.
 // pollMs bounds each wait for conditions that no message or handle announces.
-template <class Done>
-bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINITE)
+template <class Done> bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINITE)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;)
@@ -58,7 +57,8 @@ bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINIT
         if (now >= deadline)
             return false;
         DWORD remaining = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
-        ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, remaining, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, remaining,
+                                    QS_ALLINPUT);
     }
 }
 
@@ -251,8 +251,8 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    BOOL ok = bytes.empty() ||
-              ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    BOOL ok =
+        bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok && written == bytes.size();
 }
@@ -283,14 +283,15 @@ bool CPeerSession::RequestSignalled() const
 
 bool CPeerSession::WaitUntilRequestTaken(DWORD timeoutMs)
 {
-    return PumpUntil(timeoutMs, nullptr, [&] { return !RequestSignalled(); }, 20);
+    return PumpUntil(
+        timeoutMs, nullptr, [&] { return !RequestSignalled(); }, 20);
 }
 
 bool CPeerSession::WaitUntilWorkFileGone(DWORD timeoutMs)
 {
     return PumpUntil(
-        timeoutMs, nullptr, [&] { return ::GetFileAttributesA(m_workFile.c_str()) == INVALID_FILE_ATTRIBUTES; },
-        20);
+        timeoutMs, nullptr,
+        [&] { return ::GetFileAttributesA(m_workFile.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20);
 }
 
 bool CPeerSession::SignalRequest()
@@ -337,7 +338,8 @@ std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)
 {
     if (!m_process)
         return std::nullopt;
-    if (!PumpUntil(timeoutMs, m_process, [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
+    if (!PumpUntil(timeoutMs, m_process,
+                   [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
         return std::nullopt;
     DWORD code = 0;
     ::GetExitCodeProcess(m_process, &code);

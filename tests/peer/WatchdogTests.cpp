@@ -143,8 +143,8 @@ TEST(WatchdogFindChooser, HungUiThreadDoesNotHangTheSearch)
     } context{created.Get(), release.Get(), 0};
     auto hungThread = [](LPVOID param) -> DWORD {
         auto* c = static_cast<Context*>(param);
-        HWND window = ::CreateWindowExA(0, "STATIC", "not the chooser", WS_POPUP | WS_DLGFRAME, 0, 0, 1, 1, nullptr,
-                                        nullptr, nullptr, nullptr);
+        HWND window = ::CreateWindowExA(0, "STATIC", "not the chooser", WS_POPUP | WS_DLGFRAME, 0, 0, 1, 1,
+                                        nullptr, nullptr, nullptr, nullptr);
         c->threadId = ::GetCurrentThreadId();
         ::SetEvent(c->created);
         ::WaitForSingleObject(c->release, INFINITE);

@@ -77,8 +77,8 @@ TEST(Attach, LaterCommandOneReplacesBothWindowsAndIsAnsweredAgain)
     ASSERT_TRUE(session.Launch());
     ASSERT_TRUE(session.Attach(5000));
     // Swap the roles: the peer window now takes the replies.
-    ASSERT_TRUE(
-        session.SendCommand(protocol::kCommandAttach, AttachRecord(session.ReplyWindow(), session.PeerWindow())));
+    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach,
+                                    AttachRecord(session.ReplyWindow(), session.PeerWindow())));
     std::optional<peerkit::Reply> reply = session.WaitForReply(kReplyWait);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->receiver, session.PeerWindow());
@@ -96,7 +96,8 @@ TEST(Attach, RecordShorterThanTwelveBytesChangesNothingAndGetsNoReply)
     ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach, shortRecord));
     ASSERT_TRUE(session.WaitUntilWorkFileGone(kReplyWait));
     // Replies still go to the ReplyWindow of the last whole command 1.
-    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach, AttachRecord(session.PeerWindow(), session.ReplyWindow())));
+    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach,
+                                    AttachRecord(session.PeerWindow(), session.ReplyWindow())));
     std::optional<peerkit::Reply> reply = session.WaitForReply(kReplyWait);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->receiver, session.ReplyWindow());
@@ -157,7 +158,8 @@ TEST(WorkFile, NoCommandStaysInPlaceAndIsNotPosted)
     CPeerSession session;
     ASSERT_TRUE(session.Launch());
     ASSERT_TRUE(session.Attach(5000));
-    const Bytes noCommands[] = {Bytes(), Bytes{4, 0, 0, 0, 1, 2}, Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Bytes{0, 0, 0, 0}};
+    const Bytes noCommands[] = {Bytes(), Bytes{4, 0, 0, 0, 1, 2}, Bytes{0xFF, 0xFF, 0xFF, 0xFF},
+                                Bytes{0, 0, 0, 0}};
     for (const Bytes& bytes : noCommands)
     {
         ASSERT_TRUE(session.WriteWorkFile(bytes));
@@ -215,7 +217,8 @@ Bytes MalformedWorkFile(std::mt19937& random)
         if (k == 1)
             bytes.resize(4 + size % 12);
     }
-    if (bytes.size() >= 8 && bytes[0] >= 2 && bytes[0] <= 3 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0)
+    if (bytes.size() >= 8 && bytes[0] >= 2 && bytes[0] <= 3 && bytes[1] == 0 && bytes[2] == 0 &&
+        bytes[3] == 0)
         bytes[4] ^= 0x80; // never a valid SizeTag: 1316 or 524 would start real work
     return bytes;
 }
@@ -255,7 +258,8 @@ TEST(WorkFolder, WindowsSevenReadsOnlyTheLowIntegrityFolder)
     ASSERT_TRUE(session.Launch());
     ASSERT_TRUE(session.Attach(5000));
 
-    std::string ordinary = CPeerSession::FindWorkFolder(peerkit::WorkFolderKind::OrdinaryTemp) + "dlcwork.tmp";
+    std::string ordinary =
+        CPeerSession::FindWorkFolder(peerkit::WorkFolderKind::OrdinaryTemp) + "dlcwork.tmp";
     Bytes attach = Command(1, AttachRecord(session.PeerWindow(), session.ReplyWindow()));
     ASSERT_TRUE(e2e::WriteBytes(ordinary, std::string(attach.begin(), attach.end())));
     WaitForTwoPolls(session);

@@ -13,8 +13,8 @@ constexpr const char* kAppDefaultsKey = "Software\\Wine\\AppDefaults\\KavoDownlo
 CXpModeScope::CXpModeScope()
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaultsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS)
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaultsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                          nullptr) == ERROR_SUCCESS)
     {
         static const char version[] = "winxp";
         ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version);

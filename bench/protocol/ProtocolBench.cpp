@@ -1,0 +1,106 @@
+// Prints what the protocol costs: command 1's reply time, the idle assistant's CPU time and the
+// time from process start to the first poll. Run under Wine: wine bench_protocol.exe [idle-seconds]
+#include "peer/Protocol.h"
+#include "peerkit/PeerSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+std::vector<std::uint8_t> AttachRecord(const peerkit::CPeerSession& session)
+{
+    std::vector<std::uint8_t> record;
+    peerkit::AppendUInt32(record, 12);
+    peerkit::AppendUInt32(record, peerkit::WindowToWire(session.PeerWindow()));
+    peerkit::AppendUInt32(record, peerkit::WindowToWire(session.ReplyWindow()));
+    return record;
+}
+
+double CpuSeconds(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    auto toSeconds = [](const FILETIME& t) {
+        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return toSeconds(kernel) + toSeconds(user);
+}
+
+// The first command is waiting before the process starts: its reply time is start-up plus the
+// first tick.
+void MeasureStartToFirstPoll()
+{
+    peerkit::CPeerSession session;
+    std::vector<std::uint8_t> bytes;
+    peerkit::AppendUInt32(bytes, protocol::kCommandAttach);
+    std::vector<std::uint8_t> record = AttachRecord(session);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    session.WriteWorkFile(bytes);
+    session.SignalRequest();
+    Clock::time_point start = Clock::now();
+    session.Launch();
+    bool answered = session.WaitForReply(5000).has_value();
+    std::printf("start to first poll (reply to a waiting command 1): %s%.0f ms\n", answered ? "" : "no reply, ",
+                Milliseconds(Clock::now() - start));
+}
+
+void MeasureReplyTimes(peerkit::CPeerSession& session, int count)
+{
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i)
+    {
+        Clock::time_point sent = Clock::now();
+        session.SendCommand(protocol::kCommandAttach, AttachRecord(session));
+        if (!session.WaitForReply(3000))
+        {
+            std::printf("command 1 #%d: no reply\n", i);
+            continue;
+        }
+        times.push_back(Milliseconds(Clock::now() - sent));
+        // A new command at a different phase of the one-second tick each time.
+        session.Pump(static_cast<DWORD>(37 * (i % 7)));
+    }
+    std::sort(times.begin(), times.end());
+    if (times.empty())
+        return;
+    std::printf("command 1 reply time over %zu commands: median %.0f ms, worst %.0f ms, best %.0f ms\n",
+                times.size(), times[times.size() / 2], times.back(), times.front());
+}
+
+void MeasureIdleCpu(peerkit::CPeerSession& session, int seconds)
+{
+    double before = CpuSeconds(session.Process());
+    Clock::time_point start = Clock::now();
+    session.Pump(static_cast<DWORD>(seconds) * 1000);
+    double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    double used = CpuSeconds(session.Process()) - before;
+    std::printf("idle CPU over %.0f s: %.3f s, %.3f%% of one core\n", wall, used, 100.0 * used / wall);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    MeasureStartToFirstPoll();
+    peerkit::CPeerSession session;
+    if (!session.Launch() || !session.Attach(5000))
+    {
+        std::printf("the assistant did not attach\n");
+        return 1;
+    }
+    MeasureReplyTimes(session, 50);
+    MeasureIdleCpu(session, idleSeconds);
+    return 0;
+}
