@@ -212,6 +212,27 @@ TEST(DownloadRequest, QuitWhileTheDialogIsOpenAbandonsAndLeavesTheTopWindowDisab
     EXPECT_FALSE(e2e::ReadBinaryValue(kSettingsKey, kValueName));
 }
 
+// The watchdog's stop reaches a message box as well: the warning is dismissed, the request
+// abandoned at the next stop check, and the assistant ends.
+TEST(DownloadRequest, QuitWhileAMessageBoxIsOpenDismissesIt)
+{
+    CCleanSettings clean;
+    CDownloadSession session(peerkit::SessionOptions(), true);
+    ASSERT_TRUE(session.Start());
+    HWND dialog = session.Request("Box");
+    ASSERT_TRUE(dialog);
+    session.ChooseAndPressOk(dialog, "R:\\");
+    HWND box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
+    ASSERT_TRUE(box);
+
+    session.Peer().SignalQuit();
+    EXPECT_TRUE(session.Driver().WaitUntilGone(box, 10000));
+    EXPECT_TRUE(session.ExpectAbandoned());
+    EXPECT_EQ(session.Peer().WaitForExit(10000), 0u);
+    EXPECT_FALSE(session.Driver().FindFolderDialog());
+    EXPECT_FALSE(e2e::ReadBinaryValue(kSettingsKey, kValueName));
+}
+
 std::vector<std::uint8_t> OneEntryRequest()
 {
     peerkit::CDownloadRequestBuilder builder;
