@@ -1,5 +1,7 @@
 #include "peerkit/DialogDriver.h"
 
+#include "peerkit/MessagePump.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -68,27 +70,6 @@ class CRemoteBlock
     void* m_address = nullptr;
 };
 
-// Pumps messages until done() holds (true) or the time runs out (false).
-template <class Done> bool PumpUntil(DWORD timeoutMs, Done done)
-{
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;)
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            return false;
-        DWORD wait = static_cast<DWORD>(deadline - now < kPollMs ? deadline - now : kPollMs);
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-    }
-}
 } // namespace
 
 HWND CDialogDriver::FindDialog(int childId) const
@@ -111,25 +92,28 @@ HWND CDialogDriver::FindMessageBox() const
 HWND CDialogDriver::WaitForFolderDialog(DWORD timeoutMs) const
 {
     HWND found = nullptr;
-    PumpUntil(timeoutMs, [&] { return (found = FindFolderDialog()) != nullptr; });
+    PumpMessagesUntil(
+        timeoutMs, nullptr, [&] { return (found = FindFolderDialog()) != nullptr; }, kPollMs);
     return found;
 }
 
 HWND CDialogDriver::WaitForMessageBox(DWORD timeoutMs) const
 {
     HWND found = nullptr;
-    PumpUntil(timeoutMs, [&] { return (found = FindMessageBox()) != nullptr; });
+    PumpMessagesUntil(
+        timeoutMs, nullptr, [&] { return (found = FindMessageBox()) != nullptr; }, kPollMs);
     return found;
 }
 
 bool CDialogDriver::WaitUntilGone(HWND window, DWORD timeoutMs) const
 {
-    return PumpUntil(timeoutMs, [&] { return !::IsWindow(window); });
+    return PumpMessagesUntil(
+        timeoutMs, nullptr, [&] { return !::IsWindow(window); }, kPollMs);
 }
 
 void CDialogDriver::Pump(DWORD milliseconds)
 {
-    PumpUntil(milliseconds, [] { return false; });
+    PumpMessagesUntil(milliseconds, nullptr, [] { return false; });
 }
 
 bool CDialogDriver::SendSelection(HWND dialog, const void* bytes, std::size_t size, BOOL isPath) const

@@ -1,5 +1,7 @@
 #include "peerkit/PeerSession.h"
 
+#include "peerkit/MessagePump.h"
+
 #include "peer/Protocol.h"
 
 #include <shlobj.h>
@@ -36,30 +38,6 @@ void CreateFolderChain(const std::string& folder)
     for (size_t pos = folder.find('\\', 3); pos != std::string::npos; pos = folder.find('\\', pos + 1))
         ::CreateDirectoryA(folder.substr(0, pos).c_str(), nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
-}
-
-// Pumps messages until done() or the time runs out; true when done() held.
-// pollMs bounds each wait for conditions that no message or handle announces.
-template <class Done> bool PumpUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINITE)
-{
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;)
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            return false;
-        DWORD remaining = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
-        ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, remaining,
-                                    QS_ALLINPUT);
-    }
 }
 
 struct FindFrameContext
@@ -283,13 +261,13 @@ bool CPeerSession::RequestSignalled() const
 
 bool CPeerSession::WaitUntilRequestTaken(DWORD timeoutMs)
 {
-    return PumpUntil(
+    return PumpMessagesUntil(
         timeoutMs, nullptr, [&] { return !RequestSignalled(); }, 20);
 }
 
 bool CPeerSession::WaitUntilWorkFileGone(DWORD timeoutMs)
 {
-    return PumpUntil(
+    return PumpMessagesUntil(
         timeoutMs, nullptr,
         [&] { return ::GetFileAttributesA(m_workFile.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20);
 }
@@ -301,7 +279,7 @@ bool CPeerSession::SignalRequest()
 
 std::optional<Reply> CPeerSession::WaitForReply(DWORD timeoutMs)
 {
-    if (!PumpUntil(timeoutMs, nullptr, [&] { return !m_replies.empty(); }))
+    if (!PumpMessagesUntil(timeoutMs, nullptr, [&] { return !m_replies.empty(); }))
         return std::nullopt;
     Reply reply = std::move(m_replies.front());
     m_replies.pop_front();
@@ -318,7 +296,7 @@ std::vector<Reply> CPeerSession::TakeReplies()
 
 void CPeerSession::Pump(DWORD milliseconds)
 {
-    PumpUntil(milliseconds, nullptr, [] { return false; });
+    PumpMessagesUntil(milliseconds, nullptr, [] { return false; });
 }
 
 void CPeerSession::SignalQuit()
@@ -338,8 +316,8 @@ std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)
 {
     if (!m_process)
         return std::nullopt;
-    if (!PumpUntil(timeoutMs, m_process,
-                   [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
+    if (!PumpMessagesUntil(timeoutMs, m_process,
+                           [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
         return std::nullopt;
     DWORD code = 0;
     ::GetExitCodeProcess(m_process, &code);
