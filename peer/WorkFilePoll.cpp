@@ -76,10 +76,12 @@ std::optional<DecodedWorkFile> ReadWorkFile(const std::string& workFolder)
             std::vector<std::uint8_t> bytes = ReadContents(file.Get(), whole);
             decoded = DecodeWorkFile(bytes.data(), bytes.size(), whole);
         }
-        else
+        else if (::GetLastError() != ERROR_SHARING_VIOLATION)
         {
             decoded.action = WorkFileAction::Discard;
         }
+        // A file the peer still holds open is a command being written: deleting it once the peer
+        // lets go would lose that command. It stays, and the next signal reads it.
     }
     if (decoded.action != WorkFileAction::LeaveInPlace)
         DeleteWorkFile(path);

@@ -14,6 +14,7 @@ namespace peerkit
 namespace
 {
 constexpr const char* kWindowClass = "DaPeerKitWindow";
+constexpr DWORD kWorkFileBusyWaitMs = 2000;
 
 bool IsVistaOrLaterHere()
 {
@@ -222,10 +223,18 @@ bool CPeerSession::SendCommand(std::uint32_t commandCode, const std::vector<std:
 
 bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
 {
-    // An unread command of ours may still stand there, possibly read-only.
+    // An unread command of ours may still stand there, possibly read-only, or be open in the
+    // assistant for a moment while it reads it.
     ::SetFileAttributesA(m_workFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    PumpMessagesUntil(
+        kWorkFileBusyWaitMs, nullptr,
+        [&] {
+            file = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            return file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION;
+        },
+        10);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;

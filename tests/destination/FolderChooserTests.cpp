@@ -211,10 +211,12 @@ TEST(FolderChooser, VerifyWritableWithAlertBoxShowsTheRefusalInAMessageBox)
         for (int i = 0; i < 500 && !answered; ++i, ::Sleep(20))
         {
             HWND box = ::FindWindowA("#32770", nullptr);
-            if (!box || ::GetWindowThreadProcessId(box, nullptr) != uiThread)
+            if (!box || ::GetWindowThreadProcessId(box, nullptr) != uiThread || !::IsWindowVisible(box))
                 continue;
+            // The box may be found before its text is in place.
             char text[256] = {};
-            ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            if (!::GetDlgItemTextA(box, 0xFFFF, text, sizeof text))
+                continue;
             seen.text = text;
             ::GetWindowTextA(box, text, sizeof text);
             seen.caption = text;
