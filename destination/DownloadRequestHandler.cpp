@@ -136,7 +136,7 @@ bool CDownloadRequestHandler::ChooseAcceptedFolder(FolderChooser& chooser)
         chooser.SetInitialSelection(m_selection.Get());
         if (!ChooseWritableFolder(chooser))
             return false;
-        if (m_desk.CheckExistingFiles(m_strPath, m_request, &m_dwResumeFlag) == 0)
+        if (m_desk.CheckExistingFiles(m_link.PeerWindow(), m_strPath, m_request, &m_dwResumeFlag) == 0)
             return true;
     }
 }

@@ -1,8 +1,9 @@
 #include "destination/SystemDownloadDesk.h"
 
-#include "destination/ExistingFiles.h"
+#include "destination/ConflictCheck.h"
 #include "destination/FolderChooser.h"
 #include "destination/FolderWritable.h"
+#include "destination/SystemConflictDesk.h"
 
 int CSystemDownloadDesk::Browse(FolderChooser& chooser)
 {
@@ -20,8 +21,9 @@ bool CSystemDownloadDesk::IsFolderWritable(const std::string& path)
     return ::IsFolderWritable(path.c_str()) != 0;
 }
 
-int CSystemDownloadDesk::CheckExistingFiles(const std::string& path, const DownloadRequest& request,
-                                            std::uint32_t* resumeFlag)
+int CSystemDownloadDesk::CheckExistingFiles(HWND owner, const std::string& path,
+                                            const DownloadRequest& request, std::uint32_t* resumeFlag)
 {
-    return ::CheckExistingFiles(path, request, resumeFlag);
+    CSystemConflictDesk desk;
+    return ::CheckExistingFiles(desk, s_bTempCheckPending, owner, path, request, resumeFlag);
 }

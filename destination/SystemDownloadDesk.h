@@ -9,6 +9,6 @@ class CSystemDownloadDesk : public IDownloadDesk
     int Browse(FolderChooser& chooser) override;
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) override;
     bool IsFolderWritable(const std::string& path) override;
-    int CheckExistingFiles(const std::string& path, const DownloadRequest& request,
+    int CheckExistingFiles(HWND owner, const std::string& path, const DownloadRequest& request,
                            std::uint32_t* resumeFlag) override;
 };

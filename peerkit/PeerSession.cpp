@@ -29,15 +29,21 @@ bool IsVistaOrLaterHere()
 
 std::string WithBackslash(std::string folder)
 {
-    if (folder.empty() || folder.back() != '\\')
+    const char* last = nullptr;
+    for (const char* p = folder.c_str(); *p; p = ::CharNextA(p))
+        last = p;
+    if (!last || *last != '\\')
         folder += '\\';
     return folder;
 }
 
+// Steps by whole characters: the trail byte 0x5C of a double-byte character is no separator.
 void CreateFolderChain(const std::string& folder)
 {
-    for (size_t pos = folder.find('\\', 3); pos != std::string::npos; pos = folder.find('\\', pos + 1))
-        ::CreateDirectoryA(folder.substr(0, pos).c_str(), nullptr);
+    const char* start = folder.c_str();
+    for (const char* p = start + std::min<size_t>(3, folder.size()); *p; p = ::CharNextA(p))
+        if (*p == '\\')
+            ::CreateDirectoryA(folder.substr(0, static_cast<size_t>(p - start)).c_str(), nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
 }
 

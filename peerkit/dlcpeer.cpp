@@ -3,10 +3,12 @@
 //   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] attach
 //   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] finish SOURCE DESTINATION
 //   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] download [FOLDER]
+//   dlcpeer [--exe PATH] [--xp] [--end quit|destroy] [--shots] typical [FOLDER [UNWRITABLE]]
 #include "peer/Protocol.h"
 #include "peerkit/DownloadCommand.h"
 #include "peerkit/FinishRequest.h"
 #include "peerkit/PeerSession.h"
+#include "peerkit/TypicalCommand.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +23,7 @@ struct Arguments
     std::string command = "attach";
     std::vector<std::string> operands;
     bool endByDestroy = false;
+    bool screenshots = false;
 };
 
 void PrintReply(const peerkit::Reply& reply, double seconds)
@@ -53,6 +56,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
             args.options.workFolder = peerkit::WorkFolderKind::OrdinaryTemp;
         else if (arg == "--end" && i + 1 < argc)
             args.endByDestroy = std::strcmp(argv[++i], "destroy") == 0;
+        else if (arg == "--shots")
+            args.screenshots = true;
         else if (arg[0] != '-' && commandSeen)
             args.operands.push_back(arg);
         else if (arg[0] != '-')
@@ -65,7 +70,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
     }
     return (args.command == "attach" && args.operands.empty()) ||
            (args.command == "finish" && args.operands.size() == 2) ||
-           (args.command == "download" && args.operands.size() <= 1);
+           (args.command == "download" && args.operands.size() <= 1) ||
+           (args.command == "typical" && args.operands.size() <= 2);
 }
 
 // Command 3 and its reply 4; a large executable's copy may take a while.
@@ -122,7 +128,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: dlcpeer [--exe PATH] [--xp] [--end quit|destroy] attach\n"
                      "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] finish SOURCE DESTINATION\n"
-                     "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] download [FOLDER]\n");
+                     "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] download [FOLDER]\n"
+                     "       dlcpeer [--exe PATH] [--xp] [--end quit|destroy] [--shots] typical [FOLDER "
+                     "[UNWRITABLE]]\n");
         return 2;
     }
     peerkit::CPeerSession session(args.options);
@@ -149,5 +157,14 @@ int main(int argc, char** argv)
     if (args.command == "download" &&
         !peerkit::RunDownloadCommand(session, args.operands.empty() ? "" : args.operands[0], PrintReply))
         return 1;
+    if (args.command == "typical")
+    {
+        peerkit::TypicalOptions typical;
+        typical.folder = args.operands.empty() ? "" : args.operands[0];
+        typical.unwritable = args.operands.size() < 2 ? "" : args.operands[1];
+        typical.screenshots = args.screenshots;
+        if (!peerkit::RunTypicalDownload(session, typical, PrintReply))
+            return 1;
+    }
     return EndSession(session, args.endByDestroy);
 }

@@ -107,7 +107,7 @@ class CFakeDesk : public IDownloadDesk
         return answer;
     }
     bool IsFolderWritable(const std::string& path) override { return m_unwritable.count(path) == 0; }
-    int CheckExistingFiles(const std::string&, const DownloadRequest& request,
+    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest& request,
                            std::uint32_t* resumeFlag) override
     {
         m_checkedCaptions.push_back(request.caption);

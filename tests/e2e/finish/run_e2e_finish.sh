@@ -19,11 +19,7 @@ unlock() {
 }
 
 if [ "$mode" = cp932 ]; then
-    if [ ! -f "$work/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
-        mkdir -p "$work/locale"
-        localedef -i ja_JP -f UTF-8 "$work/locale/ja_JP.UTF-8"
-    fi
-    exec env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 LOCPATH="$work/locale" wine "$exe" --gtest_filter='Cp932*'
+    exec sh "$(dirname "$0")/../support/run_cp932.sh" "$work/locale" wine "$exe" --gtest_filter='Cp932*'
 fi
 
 trap unlock EXIT

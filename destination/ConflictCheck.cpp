@@ -1,0 +1,106 @@
+#include "destination/ConflictCheck.h"
+
+#include "resources/resource.h"
+
+BOOL s_bTempCheckPending = TRUE;
+
+namespace
+{
+struct ExistingNames
+{
+    std::vector<std::string> all;
+    std::vector<std::string> readOnly;
+};
+
+// The FileNames of the entries whose recorded temporary file still exists, in entry order.
+std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadRequest& request)
+{
+    std::vector<std::string> names;
+    for (const ContentEntry& entry : request.entries)
+    {
+        std::string tempFile = desk.RecordedTempFile(request.listFilePath, entry.listKey);
+        if (!tempFile.empty() && desk.FindFile(tempFile) != FoundFile::None)
+            names.push_back(entry.fileName);
+    }
+    return names;
+}
+
+// A folder bearing an entry's name counts as an existing file.
+ExistingNames FindExisting(IConflictDesk& desk, const std::string& folder, const DownloadRequest& request)
+{
+    ExistingNames found;
+    for (const ContentEntry& entry : request.entries)
+    {
+        std::string path = desk.CombinePath(folder, entry.fileName);
+        if (path.empty())
+            continue;
+        FoundFile file = desk.FindFile(path);
+        if (file == FoundFile::None)
+            continue;
+        found.all.push_back(entry.fileName);
+        if (file == FoundFile::ReadOnly)
+            found.readOnly.push_back(entry.fileName);
+    }
+    return found;
+}
+
+void AskResume(IConflictDesk& desk, HWND owner, const DownloadRequest& request,
+               const std::vector<std::string>& names, std::uint32_t& resumeFlag)
+{
+    std::string message =
+        ComposeConflictMessage(desk, IDS_EXISTING_IN_TEMP, names, {IDS_ASK_RESUME, IDS_RESUME_CHOICES});
+    if (desk.ShowMessage(owner, message, request.caption, MB_ICONINFORMATION | MB_YESNO) == IDYES)
+        resumeFlag = 1;
+}
+
+// 0 accepts the folder, 1 makes the user choose again.
+int AskAboutExisting(IConflictDesk& desk, HWND owner, const DownloadRequest& request,
+                     const ExistingNames& existing)
+{
+    if (!existing.readOnly.empty())
+    {
+        std::string message =
+            ComposeConflictMessage(desk, IDS_EXISTING_IN_FOLDER, existing.readOnly, {IDS_READ_ONLY_FILES});
+        desk.ShowMessage(owner, message, request.caption, MB_ICONINFORMATION | MB_OK);
+        return 1;
+    }
+    if (existing.all.empty())
+        return 0;
+    std::string message = ComposeConflictMessage(desk, IDS_EXISTING_IN_FOLDER, existing.all,
+                                                 {IDS_ASK_OVERWRITE, IDS_OVERWRITE_CHOICES});
+    UINT style = MB_ICONINFORMATION | MB_YESNO | MB_DEFBUTTON2;
+    return desk.ShowMessage(owner, message, request.caption, style) == IDNO ? 1 : 0;
+}
+} // namespace
+
+std::string ComposeConflictMessage(IConflictDesk& desk, UINT leadId, const std::vector<std::string>& names,
+                                   std::initializer_list<UINT> trailIds)
+{
+    std::string message = desk.LoadText(leadId);
+    for (const std::string& name : names)
+        message += "\t" + name + "\n";
+    for (UINT id : trailIds)
+        message += desk.LoadText(id);
+    return message;
+}
+
+int CheckExistingFiles(IConflictDesk& desk, BOOL& tempCheckPending, HWND owner, const std::string& path,
+                       const DownloadRequest& request, std::uint32_t* resumeFlag)
+{
+    std::uint32_t unused = 0;
+    std::uint32_t& resume = resumeFlag ? *resumeFlag : unused;
+    if (tempCheckPending)
+    {
+        resume = 0;
+        std::vector<std::string> resumable = FindResumable(desk, request);
+        if (!resumable.empty())
+        {
+            AskResume(desk, owner, request, resumable, resume);
+            tempCheckPending = FALSE;
+        }
+    }
+    if (AskAboutExisting(desk, owner, request, FindExisting(desk, path, request)) != 0)
+        return 1;
+    tempCheckPending = TRUE;
+    return 0;
+}

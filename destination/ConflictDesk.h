@@ -1,0 +1,30 @@
+// What the conflict check needs of the system: the content list, path joining, the file search,
+// the string table and message boxes. Tests put fakes in its place.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// What a search for a path found: nothing, or a file or folder, read-only or not.
+enum class FoundFile
+{
+    None,
+    Writable,
+    ReadOnly,
+};
+
+class IConflictDesk
+{
+  public:
+    // Text1 of key in the content list at listPath, loaded afresh; empty when there is none.
+    virtual std::string RecordedTempFile(const std::string& listPath, const std::string& key) = 0;
+    // folder and name joined into one path; empty when they cannot be joined.
+    virtual std::string CombinePath(const std::string& folder, const std::string& name) = 0;
+    virtual FoundFile FindFile(const std::string& path) = 0;
+    virtual std::string LoadText(UINT id) = 0;
+    virtual int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) = 0;
+
+  protected:
+    ~IConflictDesk() = default;
+};

@@ -1,0 +1,48 @@
+#include "destination/SystemConflictDesk.h"
+
+#include "contentlist/ContentList.h"
+#include "framework/Handle.h"
+#include "framework/WinApp.h"
+
+#include <shlwapi.h>
+
+std::string CSystemConflictDesk::RecordedTempFile(const std::string& listPath, const std::string& key)
+{
+    CContentList list(listPath.c_str());
+    std::string text;
+    list.GetText1(key.c_str(), text);
+    return text;
+}
+
+std::string CSystemConflictDesk::CombinePath(const std::string& folder, const std::string& name)
+{
+    char combined[MAX_PATH] = {};
+    if (!::PathCombineA(combined, folder.c_str(), name.c_str()))
+        return std::string();
+    combined[MAX_PATH - 1] = '\0';
+    return combined;
+}
+
+// A search pattern names no file: a wildcard from a peer or a list would otherwise match whatever
+// files happen to lie there. '*' and '?' are never trail bytes, so a byte search is safe.
+FoundFile CSystemConflictDesk::FindFile(const std::string& path)
+{
+    if (path.find_first_of("*?") != std::string::npos)
+        return FoundFile::None;
+    WIN32_FIND_DATAA data = {};
+    CFindHandle find(::FindFirstFileA(path.c_str(), &data));
+    if (!find)
+        return FoundFile::None;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? FoundFile::ReadOnly : FoundFile::Writable;
+}
+
+std::string CSystemConflictDesk::LoadText(UINT id)
+{
+    return AfxLoadString(id);
+}
+
+int CSystemConflictDesk::ShowMessage(HWND owner, const std::string& text, const std::string& caption,
+                                     UINT style)
+{
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}

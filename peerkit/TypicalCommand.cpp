@@ -1,0 +1,300 @@
+#include "peerkit/TypicalCommand.h"
+
+#include "peer/Protocol.h"
+#include "peerkit/ContentListWriter.h"
+#include "peerkit/DialogDriver.h"
+#include "peerkit/DownloadRequestBuilder.h"
+#include "peerkit/FinishRequest.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace peerkit
+{
+namespace
+{
+// Closing a visible window alone takes about 2 s under Wine with Xvfb.
+constexpr DWORD kShowTimeoutMs = 20000;
+constexpr DWORD kUserTimeoutMs = 10 * 60 * 1000;
+constexpr DWORD kFinishTimeoutMs = 120000;
+constexpr std::size_t kFetchedEarlier = 14;
+
+struct Content
+{
+    const char* fileName;
+    const char* key;
+    const char* fetched; // where the peer fetches it, in its work folder
+    const char* bytes;
+};
+
+const Content kContents[] = {
+    {"report.pdf", "content-1", "report.part", "%PDF-1.4 report, fetched in two goes"},
+    {"notes.txt", "content-2", "notes.tmp", "new notes"},
+    {"setup.exe", "content-3", "setup.exe", "MZ setup"},
+};
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    char path[MAX_PATH] = {};
+    return ::PathCombineA(path, folder.c_str(), name.c_str()) ? std::string(path) : std::string();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes, bool append = false)
+{
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream out(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+// Plays the user in the assistant's dialogs, printing what it sees and does.
+class CScriptedUser
+{
+  public:
+    CScriptedUser(CPeerSession& session, bool screenshots)
+        : m_session(session), m_driver(session.ProcessId()), m_bScreenshots(screenshots)
+    {
+    }
+
+    // The next folder dialog or message box, once the one before has gone; null (and said so) when
+    // the other kind or nothing shows.
+    HWND Next(bool messageBox, const char* shotName)
+    {
+        if (m_hLast)
+            m_driver.WaitUntilGone(m_hLast, kShowTimeoutMs);
+        m_hLast = messageBox ? m_driver.WaitForMessageBox(kShowTimeoutMs)
+                             : m_driver.WaitForFolderDialog(kShowTimeoutMs);
+        if (!m_hLast)
+        {
+            std::printf("expected %s, none appeared\n", messageBox ? "a message box" : "the folder dialog");
+            return nullptr;
+        }
+        Say(messageBox ? "message box" : "folder dialog", CDialogDriver::Caption(m_hLast));
+        if (messageBox)
+            PrintText(CDialogDriver::MessageText(m_hLast));
+        Shot(shotName);
+        return m_hLast;
+    }
+
+    bool Choose(const std::string& folder, const char* shotName = nullptr)
+    {
+        Say("the user selects", folder, "and presses OK");
+        if (!m_driver.ChooseFolder(m_hLast, folder))
+        {
+            std::printf("cannot select %s in the dialog\n", folder.c_str());
+            return false;
+        }
+        Shot(shotName);
+        CDialogDriver::PressOk(m_hLast);
+        return true;
+    }
+
+    void Cancel()
+    {
+        Say("the user presses Cancel");
+        CDialogDriver::PressCancel(m_hLast);
+    }
+
+    void Answer(int button)
+    {
+        Say(button == IDYES  ? "the user answers Yes"
+            : button == IDNO ? "the user answers No"
+                             : "the user presses OK");
+        CDialogDriver::Answer(m_hLast, button);
+    }
+
+  private:
+    void Say(const char* what, const std::string& text = std::string(), const char* after = nullptr)
+    {
+        std::printf("[%6.2f s] %s", m_session.SecondsSinceLaunch(), what);
+        if (!text.empty())
+            std::printf(" \"%s\"", text.c_str());
+        if (after)
+            std::printf(" %s", after);
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+
+    static void PrintText(const std::string& text)
+    {
+        std::string line;
+        for (char c : text + "\n")
+        {
+            if (c != '\n')
+            {
+                line += c == '\t' ? std::string("    ") : std::string(1, c);
+                continue;
+            }
+            std::printf("           | %s\n", line.c_str());
+            line.clear();
+        }
+    }
+
+    // The window has just become visible; give it a moment to paint before the picture is taken.
+    void Shot(const char* name)
+    {
+        if (!m_bScreenshots || !name)
+            return;
+        CDialogDriver::Pump(500);
+        RECT rect = {};
+        ::GetWindowRect(m_hLast, &rect);
+        std::printf("@@shot %s %ld %ld %ld %ld\n", name, static_cast<long>(rect.left),
+                    static_cast<long>(rect.top), static_cast<long>(rect.right - rect.left),
+                    static_cast<long>(rect.bottom - rect.top));
+        std::fflush(stdout);
+        char reply[16];
+        if (!std::fgets(reply, sizeof reply, stdin))
+            m_bScreenshots = false;
+    }
+
+    CPeerSession& m_session;
+    CDialogDriver m_driver;
+    bool m_bScreenshots;
+    HWND m_hLast = nullptr;
+};
+
+// The state a real peer would find after an interrupted download, and an older copy of the second
+// content in the folder (and a read-only one in its sub-folder "read-only").
+bool Prepare(const CPeerSession& session, const std::string& list, const std::string& folder)
+{
+    const Content& resumed = kContents[0];
+    std::string partial = session.WorkFolder() + resumed.fetched;
+    if (!WriteFile(partial, std::string(resumed.bytes).substr(0, kFetchedEarlier)))
+        return false;
+    CContentListWriter writer(list);
+    writer.SetRecord(resumed.key, ContentRecord{partial, "", 0});
+    if (!writer.Commit())
+        return false;
+    std::printf("prepared: %s records %s -> %s (%zu bytes fetched before an interruption)\n", list.c_str(),
+                resumed.key, partial.c_str(), kFetchedEarlier);
+    if (folder.empty())
+        return true;
+    std::string older = Join(folder, kContents[1].fileName);
+    std::string locked = Join(Join(folder, "read-only"), resumed.fileName);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA(Join(folder, "read-only").c_str(), nullptr);
+    if (!WriteFile(older, "old notes") || !WriteFile(locked, "read-only report") ||
+        !::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY))
+        return false;
+    std::printf("prepared: %s (an older copy) and %s (read-only)\n", older.c_str(), locked.c_str());
+    return true;
+}
+
+// The scripted user's way through every dialog; true when the folder was accepted.
+bool AnswerAsScripted(CPeerSession& session, const TypicalOptions& options)
+{
+    CScriptedUser user(session, options.screenshots);
+    if (!user.Next(false, nullptr))
+        return false;
+    if (!options.unwritable.empty())
+    {
+        if (!user.Choose(options.unwritable) || !user.Next(true, "writable-warning"))
+            return false;
+        user.Answer(IDOK);
+        if (!user.Next(false, nullptr))
+            return false;
+    }
+    if (!user.Choose(Join(options.folder, "read-only")) || !user.Next(true, "resume-question"))
+        return false;
+    user.Answer(IDYES);
+    if (!user.Next(true, "read-only-message"))
+        return false;
+    user.Answer(IDOK);
+    if (!user.Next(false, nullptr))
+        return false;
+    user.Cancel();
+    if (!user.Next(true, "close-question"))
+        return false;
+    user.Answer(IDNO);
+    if (!user.Next(false, nullptr) || !user.Choose(options.folder, "folder-dialog") ||
+        !user.Next(true, "overwrite-question"))
+        return false;
+    user.Answer(IDYES);
+    return true;
+}
+
+// Replies 2 and 3; the chosen folder, or empty when the request was abandoned or failed.
+std::string WaitForFolder(CPeerSession& session, DWORD timeoutMs, ReplyPrinter print, bool& resume)
+{
+    for (;;)
+    {
+        std::optional<Reply> reply = session.WaitForReply(timeoutMs);
+        if (!reply)
+        {
+            std::printf("no reply to command 2\n");
+            return std::string();
+        }
+        print(*reply, session.SecondsSinceLaunch());
+        if (reply->code == protocol::kReplyResumeFlag && reply->data.size() == 4)
+            resume = reply->data[0] == 1;
+        if (reply->code == protocol::kReplyFolder)
+            return reply->data.empty() ? std::string()
+                                       : std::string(reinterpret_cast<const char*>(reply->data.data()));
+    }
+}
+
+bool FetchAndPlace(CPeerSession& session, const Content& content, const std::string& folder, bool resume,
+                   ReplyPrinter print)
+{
+    std::string fetched = session.WorkFolder() + content.fetched;
+    bool resumed = resume && &content == &kContents[0];
+    std::string bytes = resumed ? std::string(content.bytes).substr(kFetchedEarlier) : content.bytes;
+    if (!WriteFile(fetched, bytes, resumed))
+        return false;
+    std::printf("[%6.2f s] fetched %s into %s%s\n", session.SecondsSinceLaunch(), content.fileName,
+                fetched.c_str(), resumed ? " (resumed where it stopped)" : "");
+    FinishRequest request{fetched, Join(folder, content.fileName)};
+    std::printf("[%6.2f s] command 3: \"%s\" -> \"%s\"\n", session.SecondsSinceLaunch(),
+                request.sourcePath.c_str(), request.destinationPath.c_str());
+    std::fflush(stdout);
+    if (!SendFinishRequest(session, request))
+        return false;
+    std::optional<Reply> reply = session.WaitForReply(kFinishTimeoutMs);
+    if (!reply)
+    {
+        std::printf("no reply to command 3\n");
+        return false;
+    }
+    print(*reply, session.SecondsSinceLaunch());
+    return true;
+}
+} // namespace
+
+bool RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, ReplyPrinter print)
+{
+    const std::string list = session.WorkFolder() + "contents.csv";
+    if (!Prepare(session, list, options.folder))
+    {
+        std::printf("cannot prepare the files of the download\n");
+        return false;
+    }
+    CDownloadRequestBuilder builder;
+    builder.SetCaption("Kavo demo");
+    builder.SetListFilePath(list);
+    for (const Content& content : kContents)
+        builder.AddEntry(content.fileName, content.key);
+    std::printf("[%6.2f s] command 2: caption \"Kavo demo\", list %s, entries", session.SecondsSinceLaunch(),
+                list.c_str());
+    for (const Content& content : kContents)
+        std::printf(" %s (%s)", content.fileName, content.key);
+    std::printf("\n");
+    std::fflush(stdout);
+    if (!session.SendCommand(protocol::kCommandDownload, builder.Build()))
+        return false;
+    bool scripted = !options.folder.empty();
+    if (scripted && !AnswerAsScripted(session, options))
+        return false;
+    bool resume = false;
+    std::string folder = WaitForFolder(session, scripted ? kShowTimeoutMs : kUserTimeoutMs, print, resume);
+    if (folder.empty())
+        return true;
+    for (const Content& content : kContents)
+    {
+        if (!FetchAndPlace(session, content, folder, resume, print))
+            return false;
+    }
+    return true;
+}
+} // namespace peerkit
