@@ -9,8 +9,16 @@
 #include "peer/Protocol.h"
 #include "peer/WorkFilePoll.h"
 
+// The poll period: once a second in the product. Only a test build of the same sources
+// (KavoDownloadAssistantFastTick, for the soak test) is compiled with a shorter one.
+#ifndef DA_TIMER_PERIOD_MS
+#define DA_TIMER_PERIOD_MS 1000
+#endif
+
 namespace
 {
+constexpr UINT kTimerPeriodMs = DA_TIMER_PERIOD_MS;
+
 // Raises the busy flag for the life of a command 2 or 3 handler, on every way out.
 class CBusyScope
 {
@@ -116,6 +124,11 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA)
     if (m_nTimer == 0)
         return -1;
     return 0;
+}
+
+UINT_PTR CMainFrame::StartTimer()
+{
+    return ::SetTimer(m_hWnd, 1, kTimerPeriodMs, nullptr);
 }
 
 LRESULT CMainFrame::OnTimerMessage(WPARAM wParam, LPARAM lParam)

@@ -18,8 +18,8 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     ~CMainFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    BOOL Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent, LPCSTR menuName,
-                DWORD exStyle, void* context) override;
+    BOOL Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent,
+                LPCSTR menuName, DWORD exStyle, void* context) override;
 
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
     void RequestStop() override;
@@ -52,7 +52,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     LRESULT OnFinishRequest(WPARAM wParam, LPARAM lParam);
 
     // Seams for tests that make timer creation fail.
-    virtual UINT_PTR StartTimer() { return ::SetTimer(m_hWnd, 1, 1000, nullptr); }
+    virtual UINT_PTR StartTimer();
 
   private:
     LRESULT OnCreateMessage(WPARAM wParam, LPARAM lParam);

@@ -55,13 +55,56 @@ void DeleteLeftoverAtRestart(const std::string& leftover, const std::string& pla
     ::MoveFileExA(leftover.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// What stands at a destination before a copy onto it: nothing, or a file of this size and these times.
+struct DestinationState
+{
+    bool exists = false;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+};
+
+DestinationState ReadDestinationState(const std::string& path)
+{
+    DestinationState state;
+    state.exists = ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &state.data) != FALSE;
+    return state;
+}
+
+bool Unchanged(const DestinationState& before, const DestinationState& after)
+{
+    if (!before.exists || !after.exists)
+        return before.exists == after.exists;
+    return before.data.nFileSizeHigh == after.data.nFileSizeHigh &&
+           before.data.nFileSizeLow == after.data.nFileSizeLow &&
+           ::CompareFileTime(&before.data.ftLastWriteTime, &after.data.ftLastWriteTime) == 0 &&
+           ::CompareFileTime(&before.data.ftCreationTime, &after.data.ftCreationTime) == 0;
+}
+
+// A copy that fails part-way (on a full volume) may leave a truncated file at the destination that
+// the peer could take for the whole one; Wine leaves it behind. The fetched file is then still whole
+// at its source, so a destination file that the failed step wrote goes; one it did not touch stays.
+void RemovePartialCopy(const std::string& source, const std::string& destination,
+                       const DestinationState& before)
+{
+    DestinationState after = ReadDestinationState(destination);
+    if (!after.exists || (after.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        Unchanged(before, after) || ::GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        SameFile(source, destination))
+        return;
+    ::DeleteFileA(destination.c_str());
+}
+
 void MoveIntoPlace(const FinishRequest& request)
 {
     const std::string& source = request.sourcePath;
     const std::string& destination = request.destinationPath;
+    const DestinationState before = ReadDestinationState(destination);
     if (!::MoveFileExA(source.c_str(), destination.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        ThrowFailure(::GetLastError());
+    {
+        DWORD error = ::GetLastError();
+        RemovePartialCopy(source, destination, before);
+        ThrowFailure(error);
+    }
     ResetAttributes(destination);
     DeleteLeftoverAtRestart(source, destination);
 }
@@ -105,12 +148,15 @@ void CopyIntoPlace(const FinishRequest& request, bool samePath)
 {
     const std::string& destination = request.destinationPath;
     const std::string work = samePath ? MoveAside(request.sourcePath) : request.sourcePath;
+    const DestinationState before = ReadDestinationState(destination);
     if (!::CopyFileA(work.c_str(), destination.c_str(), FALSE))
     {
         DWORD error = ::GetLastError();
         // The peer knows the file only by its own name: it must not stay under the TMP name.
         if (samePath)
             ::MoveFileExA(work.c_str(), request.sourcePath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        else
+            RemovePartialCopy(work, destination, before);
         ThrowFailure(error);
     }
     ::DeleteFileA(work.c_str());
