@@ -120,43 +120,34 @@ BOOL CContentList::RemoveRecord(const char* key)
     });
 }
 
-BOOL CContentList::SetText2(const char* key, const char* text)
+BOOL CContentList::ChangeRecord(const char* key, const std::function<void(ContentRecord&)>& change)
 {
-    if (!m_bValid || !key || !text)
+    if (!m_bValid || !key)
         return FALSE;
     return AtEdge([&] {
         ContentRecord* record = Find(key);
         if (!record)
             return false;
-        record->Text2 = text;
+        change(*record);
         return true;
     });
+}
+
+BOOL CContentList::SetText2(const char* key, const char* text)
+{
+    if (!text)
+        return FALSE;
+    return ChangeRecord(key, [&](ContentRecord& record) { record.Text2 = text; });
 }
 
 BOOL CContentList::SetText1(const char* key, const char* text)
 {
-    if (!m_bValid || !key)
-        return FALSE;
-    return AtEdge([&] {
-        ContentRecord* record = Find(key);
-        if (!record)
-            return false;
-        record->Text1 = text ? text : "";
-        return true;
-    });
+    return ChangeRecord(key, [&](ContentRecord& record) { record.Text1 = text ? text : ""; });
 }
 
 BOOL CContentList::SetNumber(const char* key, std::int32_t number)
 {
-    if (!m_bValid || !key)
-        return FALSE;
-    return AtEdge([&] {
-        ContentRecord* record = Find(key);
-        if (!record)
-            return false;
-        record->Number = number;
-        return true;
-    });
+    return ChangeRecord(key, [&](ContentRecord& record) { record.Number = number; });
 }
 
 BOOL CContentList::GetText2(const char* key, std::string& text) const

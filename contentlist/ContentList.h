@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,8 @@ class CContentList
     const std::string& LockName() const { return m_strLockName; }
 
   private:
+    // The shared rule of the per-key setters: a valid list, a key, and a record already there.
+    BOOL ChangeRecord(const char* key, const std::function<void(ContentRecord&)>& change);
     ContentRecord* Find(const char* key);
     const ContentRecord* Find(const char* key) const;
     std::string ReadUnderLock() const;
