@@ -54,7 +54,9 @@ class CPeerSession
     std::optional<Reply> Attach(DWORD timeoutMs = 5000);
     bool SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindow);
 
-    // Writes the work file whole and closed, then signals RequestEvent.
+    // Writes the work file whole and closed, then signals RequestEvent. Send the next command only
+    // after this one's reply, or after WaitUntilWorkFileGone for one that gets none: a file
+    // written while the assistant is about to delete the last one is deleted unread.
     bool SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload);
     bool WriteWorkFile(const std::vector<std::uint8_t>& bytes);
     bool SignalRequest();
