@@ -1,7 +1,8 @@
 #include "contentlist/ContentList.h"
+#include "contentlist/ContentListText.h"
 #include "framework/Handle.h"
 
-#include "TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,17 @@
 
 namespace
 {
+using testfiles::CTempFolder;
+
 constexpr DWORD kPatienceMs = 30000;
+
+// The folder of this test program, with a backslash: the lock holder is built beside it.
+std::string ProgramFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return FolderOfPath(path, SystemCodePage());
+}
 
 class CHolderProcess
 {

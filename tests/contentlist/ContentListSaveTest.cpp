@@ -2,7 +2,7 @@
 #include "contentlist/LineFormat.h"
 #include "framework/Handle.h"
 
-#include "TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,11 @@
 
 namespace
 {
+using testfiles::Attributes;
+using testfiles::CTempFolder;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
 // Fails the formatting of the record after the first, as a full disk or a failed allocation would
 // part-way through a Save.
 class CFailingList : public CContentList
@@ -45,7 +50,7 @@ TEST(ContentListSave, EmptyMapWritesAZeroLengthHiddenFile)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, kGoodList);
+    ASSERT_TRUE(WriteBytes(path, kGoodList));
     CContentList list(path.c_str());
     EXPECT_TRUE(list.RemoveRecord("old"));
     EXPECT_TRUE(list.Commit());
@@ -60,7 +65,7 @@ TEST(ContentListSave, ReplacesReadOnlyAndHiddenFilesLeavingOnlyHidden)
     {
         CTempFolder folder;
         const std::string path = folder.File("list.txt");
-        WriteBytes(path, kGoodList);
+        ASSERT_TRUE(WriteBytes(path, kGoodList));
         ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes));
         CContentList list(path.c_str());
         EXPECT_TRUE(list.SetRecord("new", "n", "m", 2));
@@ -104,7 +109,7 @@ TEST(ContentListSave, FailingPartWayLeavesTheOldListAsItStood)
     {
         CTempFolder folder;
         const std::string path = folder.File("list.txt");
-        WriteBytes(path, kGoodList);
+        ASSERT_TRUE(WriteBytes(path, kGoodList));
         ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
         CFailingList list(path, failure);
         ASSERT_TRUE(list.IsValid());
@@ -123,7 +128,7 @@ TEST(ContentListSave, TargetHeldOpenLeavesTheOldList)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, kGoodList);
+    ASSERT_TRUE(WriteBytes(path, kGoodList));
     CContentList list(path.c_str());
     ASSERT_TRUE(list.SetRecord("new", "n", "m", 2));
     {

@@ -1,7 +1,7 @@
 #include "contentlist/ContentList.h"
 #include "contentlist/LineFormat.h"
 
-#include "TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,11 @@
 
 namespace
 {
+using testfiles::Attributes;
+using testfiles::CTempFolder;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
 std::string Line(const char* key, const char* text1, const char* text2 = "t", std::int32_t number = 1)
 {
     ContentRecord record;
@@ -76,7 +81,7 @@ TEST(ContentListOpen, FolderPathIsUnusable)
 TEST(ContentListLoad, ZeroLengthFileIsUsableAndEmpty)
 {
     CTempFolder folder;
-    WriteBytes(folder.File("list.txt"), "");
+    ASSERT_TRUE(WriteBytes(folder.File("list.txt"), ""));
     CContentList list(folder.File("list.txt").c_str());
     EXPECT_TRUE(list.IsValid());
     EXPECT_EQ(Text1(list, "k"), "<none>");
@@ -87,15 +92,15 @@ TEST(ContentListLoad, LineEnds)
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
     const std::string last = Line("b", "B");
-    WriteBytes(path, Line("a", "A") + last.substr(0, last.size() - 2));
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A") + last.substr(0, last.size() - 2)));
     EXPECT_EQ(Text1(CContentList(path.c_str()), "b"), "B");
 
-    WriteBytes(path, Line("a", "A", "t", 7) + Line("b", "B"));
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A", "t", 7) + Line("b", "B")));
     CContentList whole(path.c_str());
     EXPECT_TRUE(whole.IsValid());
     EXPECT_EQ(whole.GetNumber("a"), 7); // the CR of CR LF is gone before the fourth field is read
 
-    WriteBytes(path, Line("a", "A") + Line("b", "B") + "\r\n");
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A") + Line("b", "B") + "\r\n"));
     CContentList spoilt(path.c_str());
     EXPECT_FALSE(spoilt.IsValid());
     EXPECT_EQ(Text1(spoilt, "b"), "<none>");
@@ -106,7 +111,7 @@ TEST(ContentListLoad, BlankLineInTheMiddleLeavesTheListUnusable)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, Line("a", "A", "first") + "\r\n" + Line("b", "B", "second"));
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A", "first") + "\r\n" + Line("b", "B", "second")));
     CContentList list(path.c_str());
     EXPECT_FALSE(list.IsValid());
     EXPECT_EQ(Text1(list, "a"), "<none>");
@@ -118,7 +123,8 @@ TEST(ContentListLoad, LastLineWinsAndKeysAreCaseSensitive)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, Line("k", "first") + Line("abc", "lower") + Line("ABC", "upper") + Line("k", "second"));
+    ASSERT_TRUE(WriteBytes(path, Line("k", "first") + Line("abc", "lower") + Line("ABC", "upper") +
+                                     Line("k", "second")));
     CContentList list(path.c_str());
     EXPECT_EQ(Text1(list, "k"), "second");
     EXPECT_EQ(Text1(list, "abc"), "lower");
@@ -148,7 +154,7 @@ TEST(ContentListLoad, AgreesWithTheNeutralParseOnAwkwardBytes)
     const std::string path = folder.File("list.txt");
     for (const std::string& bytes : cases)
     {
-        WriteBytes(path, bytes);
+        ASSERT_TRUE(WriteBytes(path, bytes));
         ContentRecordMap expected;
         const bool whole = ParseContentListText(bytes, SystemCodePage(), expected);
         CContentList list(path.c_str());
@@ -207,7 +213,7 @@ TEST(ContentListRecords, UnusableListRefusesAllButGetText2)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, Line("a", "A", "first", 5) + "\r\n");
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A", "first", 5) + "\r\n"));
     CContentList list(path.c_str());
     ASSERT_FALSE(list.IsValid());
     EXPECT_FALSE(list.SetRecord("n", "x", "y", 1));
@@ -224,7 +230,7 @@ TEST(ContentListRecords, CloseEmptiesAndRefusesUntilTheNextOpen)
 {
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
-    WriteBytes(path, Line("a", "A"));
+    ASSERT_TRUE(WriteBytes(path, Line("a", "A")));
     CContentList list(path.c_str());
     ASSERT_EQ(Text1(list, "a"), "A");
     list.Close();
@@ -244,7 +250,7 @@ TEST(ContentListRecords, CloseEmptiesAndRefusesUntilTheNextOpen)
 TEST(ContentListRecords, ReopeningOnAMissingFileStartsEmpty)
 {
     CTempFolder folder;
-    WriteBytes(folder.File("one.txt"), Line("a", "A"));
+    ASSERT_TRUE(WriteBytes(folder.File("one.txt"), Line("a", "A")));
     CContentList list(folder.File("one.txt").c_str());
     ASSERT_EQ(Text1(list, "a"), "A");
     EXPECT_FALSE(list.Open(folder.File("two.txt").c_str()));

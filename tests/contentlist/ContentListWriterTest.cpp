@@ -2,7 +2,7 @@
 
 #include "contentlist/ContentList.h"
 
-#include "TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,11 @@
 
 namespace
 {
+using testfiles::Attributes;
+using testfiles::CTempFolder;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
 ContentRecord Record(const char* text1, const char* text2, std::int32_t number)
 {
     ContentRecord record;
@@ -71,7 +76,7 @@ TEST(ContentListWriter, LeavesAListThatDoesNotReadWholeAlone)
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
     const std::string bytes = "\"a\",\" A\",\" t\", \" 1\"\r\n\r\n\"b\",\" B\",\" t\", \" 2\"\r\n";
-    WriteBytes(path, bytes);
+    ASSERT_TRUE(WriteBytes(path, bytes));
     peerkit::CContentListWriter writer(path);
     writer.SetRecord("c", Record("C", "t", 3));
     EXPECT_FALSE(writer.Commit());

@@ -2,6 +2,7 @@
 #include "destination/FolderChooser.h"
 #include "peerkit/DownloadRequestBuilder.h"
 #include "tests/destination/ShellTestSupport.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,10 @@
 
 namespace
 {
+using testfiles::CTempFolder;
 using testsupport::BytesOf;
 using testsupport::CParsedList;
 using testsupport::CSettingsScope;
-using testsupport::CTempFolder;
 
 struct SentReply
 {

@@ -1,5 +1,6 @@
 #include "destination/FolderChooser.h"
 #include "tests/destination/ShellTestSupport.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,8 @@
 
 namespace
 {
+using testfiles::CTempFolder;
 using testsupport::CParsedList;
-using testsupport::CTempFolder;
 
 struct SentMessage
 {
@@ -176,7 +177,7 @@ TEST(FolderChooser, ShowPathAndVerifyWritableReportInTheStatusText)
     EXPECT_EQ(first.m_messages[1].message, static_cast<UINT>(BFFM_ENABLEOK));
     EXPECT_EQ(first.m_messages[1].lParam, 1);
     EXPECT_EQ(first.m_messages[2].text, "");
-    EXPECT_TRUE(writable.Files().empty());
+    EXPECT_TRUE(writable.Names().empty());
 
     CRecordingWindow second;
     chooser.Browse(FakeDialog(second.m_hWnd, unwritable.Get(), nullptr));

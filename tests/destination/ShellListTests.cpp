@@ -2,14 +2,15 @@
 #include "destination/ItemIdList.h"
 #include "destination/ItemIdListHolder.h"
 #include "tests/destination/ShellTestSupport.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
+using testfiles::CTempFolder;
 using testsupport::BytesOf;
 using testsupport::CParsedList;
-using testsupport::CTempFolder;
 
 TEST(ItemIdList, SizeAndCopyOfNullDesktopAndFolder)
 {
@@ -54,7 +55,7 @@ TEST(FolderWritable, OnlyAFolderThatTakesANewFileIsWritable)
 {
     CTempFolder folder;
     EXPECT_EQ(IsFolderWritable(folder.Path().c_str()), 1);
-    EXPECT_TRUE(folder.Files().empty()) << "the probe file must be gone";
+    EXPECT_TRUE(folder.Names().empty()) << "the probe file must be gone";
 
     EXPECT_EQ(IsFolderWritable(nullptr), 0);
     EXPECT_EQ(IsFolderWritable(""), 0);

@@ -49,37 +49,6 @@ std::vector<BYTE> BytesOf(LPCITEMIDLIST list)
     return list ? std::vector<BYTE>(bytes, bytes + GetItemIdListSize(list)) : std::vector<BYTE>();
 }
 
-CTempFolder::CTempFolder()
-{
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + UniqueName("dest");
-    ::CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-CTempFolder::~CTempFolder()
-{
-    for (const std::string& name : Files())
-        ::DeleteFileA((m_path + "\\" + name).c_str());
-    ::RemoveDirectoryA(m_path.c_str());
-}
-
-std::vector<std::string> CTempFolder::Files() const
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((m_path + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    return names;
-}
-
 CSettingsScope::CSettingsScope() : m_company(UniqueName("DaTestCompany")) {}
 
 CSettingsScope::~CSettingsScope()

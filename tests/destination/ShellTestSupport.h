@@ -1,5 +1,5 @@
-// Real shell objects for the destination tests: item-id lists of real folders, a throw-away
-// folder, and a registry key removed afterwards.
+// Real shell objects for the destination tests: item-id lists of real folders and a registry key
+// removed afterwards.
 #pragma once
 
 #include <windows.h>
@@ -28,21 +28,6 @@ class CParsedList
 };
 
 std::vector<BYTE> BytesOf(LPCITEMIDLIST list);
-
-class CTempFolder
-{
-  public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-    // Names of the files in the folder.
-    std::vector<std::string> Files() const;
-
-  private:
-    std::string m_path;
-};
 
 // A unique company name whose key below HKCU\Software is deleted when the scope ends.
 class CSettingsScope

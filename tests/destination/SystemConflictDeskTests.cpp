@@ -2,33 +2,19 @@
 #include "destination/SystemConflictDesk.h"
 #include "peerkit/ContentListWriter.h"
 #include "tests/destination/ShellTestSupport.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace
 {
-using testsupport::CTempFolder;
-
-bool WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return static_cast<bool>(out);
-}
+using testfiles::CTempFolder;
+using testfiles::WriteBytes;
 
 class SystemConflictDesk : public ::testing::Test
 {
   protected:
-    void TearDown() override
-    {
-        for (const std::string& name : m_folder.Files())
-            ::SetFileAttributesA(File(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::RemoveDirectoryA(File("sub").c_str());
-    }
-    std::string File(const std::string& name) const { return m_folder.Path() + "\\" + name; }
+    std::string File(const std::string& name) const { return m_folder.File(name); }
 
     CTempFolder m_folder;
     CSystemConflictDesk m_desk;
@@ -54,8 +40,8 @@ TEST_F(SystemConflictDesk, CombinePathJoinsOnceAndGivesNothingBeyond259Character
 // still report it.
 TEST_F(SystemConflictDesk, FindFileTellsFilesFoldersAndReadOnlyOnesApart)
 {
-    ASSERT_TRUE(WriteFile(File("rw.txt"), "rw"));
-    ASSERT_TRUE(WriteFile(File("ro.txt"), "ro"));
+    ASSERT_TRUE(WriteBytes(File("rw.txt"), "rw"));
+    ASSERT_TRUE(WriteBytes(File("ro.txt"), "ro"));
     ASSERT_TRUE(::SetFileAttributesA(File("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::CreateDirectoryA(File("sub").c_str(), nullptr));
 
@@ -93,11 +79,9 @@ TEST_F(SystemConflictDesk, RecordedTempFileReadsTheListAfreshEachTime)
     EXPECT_EQ(m_desk.RecordedTempFile(list, "k"), "C:\\t\\c.part");
 
     // A list with a blank line does not load whole and records nothing, not even before the line.
-    std::ifstream in(list, std::ios::binary);
-    std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
+    std::string line = testfiles::ReadBytes(list);
     ::SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(WriteFile(list, line + "\r\n" + line));
+    ASSERT_TRUE(WriteBytes(list, line + "\r\n" + line));
     EXPECT_EQ(m_desk.RecordedTempFile(list, "k"), "");
 }
 } // namespace

@@ -1,83 +1,23 @@
 // The placing under Wine on real files, and command 3's decoding-to-reply path through a fake link.
 #include "environment/FileFinalizer.h"
 #include "peer/PeerLink.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 namespace
 {
 using Bytes = std::vector<std::uint8_t>;
 
-class CScratchFolder
+using testfiles::CTempFolder;
+using testfiles::FileExists;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
+// Names in the folder that start with "TMP" (Wine writes them in lower case after it).
+size_t CountTmpFiles(const CTempFolder& folder)
 {
-  public:
-    CScratchFolder()
-    {
-        char temp[MAX_PATH + 1] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        m_path = std::string(temp) + "finalizer-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                 std::to_string(++s_count);
-        ::CreateDirectoryA(m_path.c_str(), nullptr);
-    }
-    ~CScratchFolder()
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = ::FindFirstFileA((m_path + "\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE)
-        {
-            do
-            {
-                std::string child = File(data.cFileName);
-                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(child.c_str());
-            } while (::FindNextFileA(find, &data));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryA(m_path.c_str());
-    }
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-
-    std::string File(const std::string& name) const { return m_path + "\\" + name; }
-    const std::string& Path() const { return m_path; }
-
-    // Names in the folder that start with "TMP" (Wine writes them in lower case after it).
-    int CountTmpFiles() const
-    {
-        int count = 0;
-        WIN32_FIND_DATAA data;
-        HANDLE find = ::FindFirstFileA(File("TMP*.tmp").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return 0;
-        do
-            ++count;
-        while (::FindNextFileA(find, &data));
-        ::FindClose(find);
-        return count;
-    }
-
-  private:
-    static inline int s_count = 0;
-    std::string m_path;
-};
-
-void Write(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return folder.Names("TMP*.tmp").size();
 }
 
 ULONGLONG FileIndex(const std::string& path)
@@ -134,20 +74,20 @@ class HandleFinishRequestTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        Write(source, "fetched");
-        Write(destination, "older");
+        ASSERT_TRUE(WriteBytes(source, "fetched"));
+        ASSERT_TRUE(WriteBytes(destination, "older"));
         ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     }
     void ExpectUntouched()
     {
-        EXPECT_EQ(Read(source), "fetched");
-        EXPECT_EQ(Read(destination), "older");
+        EXPECT_EQ(ReadBytes(source), "fetched");
+        EXPECT_EQ(ReadBytes(destination), "older");
         EXPECT_EQ(::GetFileAttributesA(destination.c_str()) &
                       (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
                   static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     }
 
-    CScratchFolder folder;
+    CTempFolder folder{"finalizer"};
     std::string source = folder.File("fetched.tmp");
     std::string destination = folder.File("placed.txt");
     CFakeLink link;
@@ -179,12 +119,12 @@ TEST_F(HandleFinishRequestTest, UnusablePathIsRefusedAndTouchesNothing)
 
 TEST(PlaceFetchedFile, AnotherSpellingOfTheSameFileKeepsIt)
 {
-    CScratchFolder folder;
+    CTempFolder folder("finalizer");
     std::string file = folder.File("same.dat");
-    Write(file, "payload");
+    ASSERT_TRUE(WriteBytes(file, "payload"));
     std::string detour = folder.Path() + "\\nowhere\\..\\same.dat";
     EXPECT_EQ(PlaceFetchedFile({file, detour}), 0u);
-    EXPECT_EQ(Read(file), "payload");
+    EXPECT_EQ(ReadBytes(file), "payload");
 
     // Its own path is no leftover: nothing may be scheduled for deletion at restart.
     HKEY key = nullptr;
@@ -210,34 +150,34 @@ TEST(PlaceFetchedFile, AnotherSpellingOfTheSameFileKeepsIt)
 
 TEST(PlaceFetchedFile, FailedMoveAsideLeavesTheExecutableAndNoTmpFile)
 {
-    CScratchFolder folder;
+    CTempFolder folder("finalizer");
     std::string program = folder.File("setup.exe");
     EXPECT_EQ(PlaceFetchedFile({program, program}), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(folder.CountTmpFiles(), 0);
+    EXPECT_EQ(CountTmpFiles(folder), 0u);
 
     // Held open without delete sharing, the file cannot be moved aside.
-    Write(program, "MZ");
+    ASSERT_TRUE(WriteBytes(program, "MZ"));
     HANDLE held =
         ::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(PlaceFetchedFile({program, program}), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     ::CloseHandle(held);
-    EXPECT_EQ(folder.CountTmpFiles(), 0);
-    EXPECT_EQ(Read(program), "MZ");
+    EXPECT_EQ(CountTmpFiles(folder), 0u);
+    EXPECT_EQ(ReadBytes(program), "MZ");
 }
 
 TEST(PlaceFetchedFile, ExecutableExtensionInAnyCaseTakesTheCopyPath)
 {
-    CScratchFolder folder;
+    CTempFolder folder("finalizer");
     for (const char* name : {"a.exe", "b.EXE", "c.ExE", "d.exe.txt"})
     {
         std::string source = folder.File(name);
         std::string destination = folder.File(std::string("placed-") + name);
-        Write(source, name);
+        ASSERT_TRUE(WriteBytes(source, name));
         ULONGLONG fetched = FileIndex(source);
         EXPECT_EQ(PlaceFetchedFile({source, destination}), 0u) << name;
-        EXPECT_FALSE(Exists(source)) << name;
-        EXPECT_EQ(Read(destination), name);
+        EXPECT_FALSE(FileExists(source)) << name;
+        EXPECT_EQ(ReadBytes(destination), name);
         // A copy is a new file; a move keeps the fetched one.
         bool copied = FileIndex(destination) != fetched;
         EXPECT_EQ(copied, std::string(name) != "d.exe.txt") << name;

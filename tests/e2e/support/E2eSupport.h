@@ -1,6 +1,8 @@
 // Scope guards shared by the end-to-end tests.
 #pragma once
 
+#include "tests/support/TestFiles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -17,23 +19,9 @@ class CXpModeScope
     CXpModeScope& operator=(const CXpModeScope&) = delete;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class CTempFolder
-{
-  public:
-    explicit CTempFolder(const std::string& tag);
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "\\" + name; }
-
-  private:
-    std::string m_path;
-};
-
-void RemoveTree(const std::string& path);
-bool WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
-bool FileExists(const std::string& path);
+using testfiles::CTempFolder;
+using testfiles::FileExists;
+using testfiles::ReadBytes;
+using testfiles::RemoveTree;
+using testfiles::WriteBytes;
 } // namespace e2e

@@ -1,0 +1,92 @@
+#include "tests/support/TestFiles.h"
+
+#include "framework/Handle.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+namespace testfiles
+{
+namespace
+{
+// Every entry of folder matching pattern except "." and "..", with its attributes.
+std::vector<WIN32_FIND_DATAA> Entries(const std::string& folder, const std::string& pattern)
+{
+    std::vector<WIN32_FIND_DATAA> entries;
+    WIN32_FIND_DATAA entry;
+    CFindHandle find(::FindFirstFileA((folder + "\\" + pattern).c_str(), &entry));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.Get(), &entry) != FALSE)
+    {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            entries.push_back(entry);
+    }
+    return entries;
+}
+} // namespace
+
+CTempFolder::CTempFolder(const std::string& tag)
+{
+    // Several programs of one test run share the temporary folder, some of them at once.
+    static std::atomic<unsigned> counter{0};
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    m_path = std::string(temp) + "da-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+             std::to_string(::GetTickCount64()) + "-" + std::to_string(counter++);
+    ::CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+CTempFolder::~CTempFolder()
+{
+    RemoveTree(m_path);
+}
+
+std::vector<std::string> CTempFolder::Names(const std::string& pattern) const
+{
+    std::vector<std::string> names;
+    for (const WIN32_FIND_DATAA& entry : Entries(m_path, pattern))
+        names.push_back(entry.cFileName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::string& path)
+{
+    for (const WIN32_FIND_DATAA& entry : Entries(path, "*"))
+    {
+        const std::string child = path + "\\" + entry.cFileName;
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(child);
+        else
+            ::DeleteFileA(child.c_str());
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD Attributes(const std::string& path)
+{
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+}
+} // namespace testfiles

@@ -1,0 +1,37 @@
+// Throw-away folders and raw file access for the tests that work on real files under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testfiles
+{
+// A fresh folder under the temporary folder, removed with everything in it (read-only entries and
+// sub-folders included) when the scope ends.
+class CTempFolder
+{
+  public:
+    explicit CTempFolder(const std::string& tag = "test");
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "\\" + name; }
+    // The names of the entries matching pattern, files and folders, sorted.
+    std::vector<std::string> Names(const std::string& pattern = "*") const;
+
+  private:
+    std::string m_path;
+};
+
+void RemoveTree(const std::string& path);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+// Empty when the file cannot be read.
+std::string ReadBytes(const std::string& path);
+bool FileExists(const std::string& path);
+// Without the archive attribute, which Wine reports on every file.
+DWORD Attributes(const std::string& path);
+} // namespace testfiles
