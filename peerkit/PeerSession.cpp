@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace peerkit
@@ -15,6 +16,7 @@ namespace
 {
 constexpr const char* kWindowClass = "DaPeerKitWindow";
 constexpr DWORD kWorkFileBusyWaitMs = 2000;
+constexpr DWORD kLaunchRetryPauseMs = 250;
 
 bool IsVistaOrLaterHere()
 {
@@ -189,18 +191,30 @@ bool CPeerSession::Launch()
 {
     std::string path = m_options.assistantPath.empty() ? DefaultAssistantPath() : m_options.assistantPath;
     std::string folder = path.substr(0, path.find_last_of('\\') + 1);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + path + "\"";
-    if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &info))
-        return false;
-    ::CloseHandle(info.hThread);
-    m_process = info.hProcess;
-    m_processId = info.dwProcessId;
-    m_launched = std::chrono::steady_clock::now();
-    return true;
+    // Starting a process now and then fails under Wine on a loaded machine before the program
+    // runs at all; a second attempt starts it. Each failure is reported with its error number.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt)
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        std::string commandLine = "\"" + path + "\"";
+        if (::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+        {
+            ::CloseHandle(info.hThread);
+            m_process = info.hProcess;
+            m_processId = info.dwProcessId;
+            m_launched = std::chrono::steady_clock::now();
+            return true;
+        }
+        std::fprintf(stderr, "peerkit: cannot start %s (attempt %d of %d): error %lu\n", path.c_str(),
+                     attempt, kAttempts, ::GetLastError());
+        if (attempt < kAttempts)
+            Pump(kLaunchRetryPauseMs);
+    }
+    return false;
 }
 
 bool CPeerSession::SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindow)
