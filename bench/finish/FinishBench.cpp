@@ -4,6 +4,7 @@
 #include "peer/Protocol.h"
 #include "peerkit/FinishRequest.h"
 #include "peerkit/PeerSession.h"
+#include "tests/support/TestFiles.h"
 
 #include <windows.h>
 
@@ -42,16 +43,6 @@ bool CreateSparseFile(const std::string& path, ULONGLONG size)
               ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
     ::CloseHandle(file);
     return ok;
-}
-
-ULONGLONG FileIndex(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION info = {};
-    ::GetFileInformationByHandle(file, &info);
-    ::CloseHandle(file);
-    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
 struct Timing
@@ -97,32 +88,10 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-class CBenchFolder
-{
-  public:
-    CBenchFolder()
-    {
-        char temp[MAX_PATH + 1] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        m_path = std::string(temp) + "bench-finish-" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(m_path.c_str(), nullptr);
-    }
-    ~CBenchFolder()
-    {
-        for (const char* name :
-             {"big.bin", "moved.bin", "small.bin", "small-moved.bin", "big.exe", "placed.exe", "plain.bin"})
-            ::DeleteFileA(File(name).c_str());
-        ::RemoveDirectoryA(m_path.c_str());
-    }
-    CBenchFolder(const CBenchFolder&) = delete;
-    CBenchFolder& operator=(const CBenchFolder&) = delete;
-    std::string File(const char* name) const { return m_path + "\\" + name; }
+using testfiles::CTempFolder;
+using testfiles::FileIndex;
 
-  private:
-    std::string m_path;
-};
-
-bool BenchMoves(peerkit::CPeerSession& session, const CBenchFolder& folder)
+bool BenchMoves(peerkit::CPeerSession& session, const CTempFolder& folder)
 {
     std::vector<double> bigHandler, smallHandler, bigReply;
     for (int round = 0; round < kRounds; ++round)
@@ -152,7 +121,7 @@ bool BenchMoves(peerkit::CPeerSession& session, const CBenchFolder& folder)
     return true;
 }
 
-double TimePlainCopy(const CBenchFolder& folder)
+double TimePlainCopy(const CTempFolder& folder)
 {
     Clock::time_point start = Clock::now();
     if (!::CopyFileA(folder.File("big.exe").c_str(), folder.File("plain.bin").c_str(), FALSE))
@@ -171,7 +140,7 @@ void PrintCopySummary(const char* label, double assistantMs, double plainMs)
 }
 
 // The two copies take turns at going first, so that neither always meets the other's writeback.
-bool BenchCopies(peerkit::CPeerSession& session, const CBenchFolder& folder)
+bool BenchCopies(peerkit::CPeerSession& session, const CTempFolder& folder)
 {
     std::vector<double> assistant, plain;
     for (int round = 0; round < kCopyRounds; ++round)
@@ -211,7 +180,7 @@ int main()
         std::printf("the assistant did not start or attach\n");
         return 1;
     }
-    CBenchFolder folder;
+    CTempFolder folder("bench-finish");
     bool ok = BenchMoves(session, folder) && BenchCopies(session, folder);
     if (!ok)
         std::printf("a step failed (error %lu)\n", ::GetLastError());

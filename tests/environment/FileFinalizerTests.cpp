@@ -11,6 +11,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 using testfiles::CTempFolder;
 using testfiles::FileExists;
+using testfiles::FileIndex;
 using testfiles::ReadBytes;
 using testfiles::WriteBytes;
 
@@ -18,16 +19,6 @@ using testfiles::WriteBytes;
 size_t CountTmpFiles(const CTempFolder& folder)
 {
     return folder.Names("TMP*.tmp").size();
-}
-
-ULONGLONG FileIndex(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION info = {};
-    ::GetFileInformationByHandle(file, &info);
-    ::CloseHandle(file);
-    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
 struct SentReply

@@ -11,12 +11,20 @@ namespace testfiles
 {
 namespace
 {
+// A byte test for a final backslash would misread a double-byte name whose trail byte is 0x5C,
+// so only a drive's root ("P:\\") is taken to end in one.
+std::string Join(const std::string& folder, const std::string& name)
+{
+    const bool driveRoot = folder.size() == 3 && folder[1] == ':' && folder[2] == '\\';
+    return driveRoot ? folder + name : folder + "\\" + name;
+}
+
 // Every entry of folder matching pattern except "." and "..", with its attributes.
 std::vector<WIN32_FIND_DATAA> Entries(const std::string& folder, const std::string& pattern)
 {
     std::vector<WIN32_FIND_DATAA> entries;
     WIN32_FIND_DATAA entry;
-    CFindHandle find(::FindFirstFileA((folder + "\\" + pattern).c_str(), &entry));
+    CFindHandle find(::FindFirstFileA(Join(folder, pattern).c_str(), &entry));
     for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.Get(), &entry) != FALSE)
     {
         const std::string name = entry.cFileName;
@@ -45,8 +53,13 @@ CTempFolder::~CTempFolder()
 
 std::vector<std::string> CTempFolder::Names(const std::string& pattern) const
 {
+    return NamesIn(m_path, pattern);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern)
+{
     std::vector<std::string> names;
-    for (const WIN32_FIND_DATAA& entry : Entries(m_path, pattern))
+    for (const WIN32_FIND_DATAA& entry : Entries(folder, pattern))
         names.push_back(entry.cFileName);
     std::sort(names.begin(), names.end());
     return names;
@@ -56,7 +69,7 @@ void RemoveTree(const std::string& path)
 {
     for (const WIN32_FIND_DATAA& entry : Entries(path, "*"))
     {
-        const std::string child = path + "\\" + entry.cFileName;
+        const std::string child = Join(path, entry.cFileName);
         ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             RemoveTree(child);
@@ -88,5 +101,15 @@ DWORD Attributes(const std::string& path)
 {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+}
+
+ULONGLONG FileIndex(const std::string& path)
+{
+    CFileHandle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file || !::GetFileInformationByHandle(file.Get(), &info))
+        return 0;
+    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 } // namespace testfiles

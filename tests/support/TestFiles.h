@@ -27,6 +27,8 @@ class CTempFolder
     std::string m_path;
 };
 
+// The names of the entries of folder (a drive's root too) matching pattern, sorted.
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern = "*");
 void RemoveTree(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // Empty when the file cannot be read.
@@ -34,4 +36,6 @@ std::string ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 // Without the archive attribute, which Wine reports on every file.
 DWORD Attributes(const std::string& path);
+// The file's identity on its volume: equal before and after a rename, new for a copy.
+ULONGLONG FileIndex(const std::string& path);
 } // namespace testfiles

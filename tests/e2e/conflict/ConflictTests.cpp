@@ -24,21 +24,12 @@ constexpr const char* kCompanyKey = "Software\\Brisel Co.,Ltd.";
 // Removes what lies in a drive's root folder.
 void EmptyRoot(const std::string& root)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((root + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do
+    for (const std::string& name : e2e::NamesIn(root))
     {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..")
-        {
-            ::SetFileAttributesA((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            e2e::RemoveTree(root + name);
-            ::DeleteFileA((root + name).c_str());
-        }
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+        ::SetFileAttributesA((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        e2e::RemoveTree(root + name);
+        ::DeleteFileA((root + name).c_str());
+    }
 }
 
 // Both drives emptied before and after each test, and no folder remembered from other tests.

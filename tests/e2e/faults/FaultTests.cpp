@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -19,6 +18,7 @@
 namespace
 {
 using e2e::FileExists;
+using e2e::NamesIn;
 using e2e::ReadBytes;
 using e2e::WriteBytes;
 using Names = std::vector<std::string>;
@@ -54,24 +54,6 @@ std::string FetchedBytes(size_t size, unsigned seed)
     for (char& c : bytes)
         c = static_cast<char>(random());
     return bytes;
-}
-
-Names FindNames(const std::string& folder)
-{
-    Names names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 bool IsFolder(const std::string& path)
@@ -158,7 +140,7 @@ TEST_F(FaultTest, SourceHeldWithoutSharingByAnotherProcess)
     }
     ExpectSourcesWhole();
     EXPECT_EQ(ReadBytes(destination), "older");
-    EXPECT_EQ(FindNames(folder.Path()), (Names{"fetched.exe", "fetched.tmp", "movie.mp4"}));
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"fetched.exe", "fetched.tmp", "movie.mp4"}));
 }
 
 TEST_F(FaultTest, UnwritableDestinationFolder)
@@ -171,7 +153,7 @@ TEST_F(FaultTest, UnwritableDestinationFolder)
     EXPECT_EQ(Finish(source, locked + "\\clip.mp4"), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(Finish(program, locked + "\\app.exe"), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
     ExpectSourcesWhole();
-    EXPECT_TRUE(FindNames(locked).empty());
+    EXPECT_TRUE(NamesIn(locked).empty());
 }
 
 TEST_F(FaultTest, DestinationIsAnExistingFolder)
@@ -192,8 +174,8 @@ TEST_F(FaultTest, DestinationIsAnExistingFolder)
         EXPECT_TRUE(IsFolder(destination));
     }
     ExpectSourcesWhole();
-    EXPECT_TRUE(FindNames(empty).empty());
-    EXPECT_EQ(FindNames(filled), Names{"inside.txt"});
+    EXPECT_TRUE(NamesIn(empty).empty());
+    EXPECT_EQ(NamesIn(filled), Names{"inside.txt"});
     EXPECT_EQ(ReadBytes(filled + "\\inside.txt"), "inside");
 }
 
@@ -202,7 +184,7 @@ TEST_F(FaultTest, FullVolumeKeepsNoTruncatedCopy)
 {
     std::string full = PreparedFolder("E2E_FAULTS_FULL");
     ASSERT_FALSE(full.empty()) << "run through run_e2e_faults.sh";
-    ASSERT_TRUE(FindNames(full).empty());
+    ASSERT_TRUE(NamesIn(full).empty());
 
     // What fits is moved across: the volume itself works.
     std::string small = FetchedBytes(1000, 1);
@@ -216,13 +198,13 @@ TEST_F(FaultTest, FullVolumeKeepsNoTruncatedCopy)
     EXPECT_EQ(Finish(source, full + "\\movie.mp4"), static_cast<std::uint32_t>(ERROR_DISK_FULL));
     EXPECT_EQ(Finish(program, full + "\\setup.exe"), static_cast<std::uint32_t>(ERROR_DISK_FULL));
     ExpectSourcesWhole();
-    EXPECT_EQ(FindNames(full), Names{});
+    EXPECT_EQ(NamesIn(full), Names{});
 
     // An older file there is replaced by the whole file or not at all; cut short, it goes.
     ASSERT_TRUE(WriteBytes(full + "\\older.dat", "older"));
     EXPECT_EQ(Finish(source, full + "\\older.dat"), static_cast<std::uint32_t>(ERROR_DISK_FULL));
     ExpectSourcesWhole();
-    Names left = FindNames(full);
+    Names left = NamesIn(full);
     EXPECT_TRUE(left.empty() || ReadBytes(full + "\\older.dat") == "older");
     for (const std::string& name : left)
         ::DeleteFileA((full + "\\" + name).c_str());
@@ -242,7 +224,7 @@ TEST_F(FaultTest, ReadOnlyVolume)
     EXPECT_EQ(Finish(program, readOnly + "\\app.exe"), refused);
     EXPECT_EQ(Finish(source, readOnly + "\\older.dat"), refused);
     ExpectSourcesWhole();
-    EXPECT_EQ(FindNames(readOnly), Names{"older.dat"});
+    EXPECT_EQ(NamesIn(readOnly), Names{"older.dat"});
     EXPECT_EQ(ReadBytes(readOnly + "\\older.dat"), older);
 }
 } // namespace

@@ -16,6 +16,8 @@ namespace
 {
 using Bytes = std::vector<std::uint8_t>;
 using e2e::FileExists;
+using e2e::FileIndex;
+using e2e::NamesIn;
 using e2e::ReadBytes;
 using e2e::WriteBytes;
 
@@ -43,34 +45,6 @@ class CSharedAssistant : public ::testing::Environment
 
 CSharedAssistant* CSharedAssistant::s_instance =
     static_cast<CSharedAssistant*>(::testing::AddGlobalTestEnvironment(new CSharedAssistant));
-
-ULONGLONG FileIndex(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION info = {};
-    ::GetFileInformationByHandle(file, &info);
-    ::CloseHandle(file);
-    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
-
-// The names in folder that match pattern (Wine writes GetTempFileNameA's names in lower case).
-std::vector<std::string> FindNames(const std::string& folder, const std::string& pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    return names;
-}
 
 DWORD ProblemAttributes(const std::string& path)
 {
@@ -159,7 +133,7 @@ TEST_F(FinishTest, SamePathInAnotherCaseIsLeftInPlace)
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     ULONGLONG fetched = FileIndex(path);
     EXPECT_EQ(Finish(path, folder.File("report.txt")), 0u);
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{"Report.TXT"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"Report.TXT"});
     EXPECT_EQ(FileIndex(path), fetched);
     EXPECT_EQ(ReadBytes(path), "report");
     EXPECT_EQ(ProblemAttributes(path), 0u);
@@ -173,7 +147,7 @@ TEST_F(FinishTest, SameExecutablePathInAnotherCaseIsRenewedToo)
     ULONGLONG fetched = FileIndex(path);
 
     EXPECT_EQ(Finish(path, folder.File("tool.exe")), 0u);
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{"tool.exe"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"tool.exe"});
     EXPECT_EQ(ReadBytes(path), "MZ tool");
     EXPECT_NE(FileIndex(path), fetched);
 }
@@ -185,7 +159,7 @@ TEST_F(FinishTest, SameExecutablePathGetsANewFileUnderItsOwnName)
     ULONGLONG fetched = FileIndex(path);
 
     EXPECT_EQ(Finish(path, path), 0u);
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{"tool.exe"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"tool.exe"});
     EXPECT_EQ(ReadBytes(path), "MZ tool");
     EXPECT_NE(FileIndex(path), fetched);
 }
@@ -201,7 +175,7 @@ TEST_F(FinishTest, FailedCopyPutsTheExecutableBackUnderItsOwnName)
     ::CloseHandle(held);
 
     EXPECT_EQ(result, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{"held.exe"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"held.exe"});
     EXPECT_EQ(ReadBytes(path), "MZ held");
 }
 
@@ -212,7 +186,7 @@ TEST_F(FinishTest, MissingSourceOrFolderGivesTheSystemsError)
     EXPECT_EQ(Finish(folder.File("absent.exe"), folder.File("placed.exe")), 2u);
     EXPECT_EQ(Finish(folder.File("absent.exe"), folder.File("absent.exe")), 2u);
     EXPECT_EQ(Finish(folder.File("real.tmp"), folder.File("no-such-folder\\placed.txt")), 3u);
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{"real.tmp"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"real.tmp"});
 }
 
 TEST_F(FinishTest, UnwritableDestinationIsRefusedByTheSystem)
@@ -234,7 +208,7 @@ TEST_F(FinishTest, UnwritableDestinationIsRefusedByTheSystem)
     // A fetched executable inside it cannot be moved aside; it stays, and no TMP name is left.
     std::string inside = lockedFolder + "\\setup.exe";
     EXPECT_EQ(Finish(inside, inside), 5u);
-    EXPECT_EQ(FindNames(lockedFolder, "*"), std::vector<std::string>{"setup.exe"});
+    EXPECT_EQ(NamesIn(lockedFolder), std::vector<std::string>{"setup.exe"});
     EXPECT_EQ(ReadBytes(inside), "MZ locked");
 }
 
@@ -299,7 +273,7 @@ TEST_F(Cp932Finish, NamesWithTrailByte5CAreMoved)
     std::string destination = sub + "\\" + kHyou + kSo + ".txt";
     ASSERT_TRUE(WriteBytes(source, "sjis"));
     EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_EQ(FindNames(sub, "*"), std::vector<std::string>{kHyou + kSo + ".txt"});
+    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{kHyou + kSo + ".txt"});
     EXPECT_EQ(ReadBytes(destination), "sjis");
 }
 
@@ -309,8 +283,8 @@ TEST_F(Cp932Finish, SameExecutableInAFolderEndingInTrailByte5C)
     ASSERT_TRUE(WriteBytes(path, "MZ sjis"));
     ULONGLONG fetched = FileIndex(path);
     EXPECT_EQ(Finish(path, path), 0u);
-    EXPECT_EQ(FindNames(sub, "*"), std::vector<std::string>{kSo + ".exe"});
-    EXPECT_EQ(FindNames(folder.Path(), "*"), std::vector<std::string>{kHyou});
+    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{kSo + ".exe"});
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{kHyou});
     EXPECT_NE(FileIndex(path), fetched);
     EXPECT_EQ(ReadBytes(path), "MZ sjis");
 }
@@ -321,7 +295,7 @@ TEST_F(Cp932Finish, TrailBytesThatLookLikeLettersNameDifferentFiles)
     std::string destination = sub + "\\\x83\x61.txt";
     ASSERT_TRUE(WriteBytes(source, "katakana"));
     EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_EQ(FindNames(sub, "*"), std::vector<std::string>{"\x83\x61.txt"});
+    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{"\x83\x61.txt"});
     EXPECT_EQ(ReadBytes(destination), "katakana");
 }
 
@@ -330,7 +304,7 @@ TEST_F(Cp932Finish, FullWidthLettersInAnotherCaseAreTheSamePath)
     std::string path = sub + "\\\x82\x81.txt";
     ASSERT_TRUE(WriteBytes(path, "full width"));
     EXPECT_EQ(Finish(path, sub + "\\\x82\x60.txt"), 0u);
-    EXPECT_EQ(FindNames(sub, "*"), std::vector<std::string>{"\x82\x81.txt"});
+    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{"\x82\x81.txt"});
     EXPECT_EQ(ReadBytes(path), "full width");
 
     // As an executable it goes the same-path way; taken for two paths, the copy would fail.
@@ -338,7 +312,7 @@ TEST_F(Cp932Finish, FullWidthLettersInAnotherCaseAreTheSamePath)
     ASSERT_TRUE(WriteBytes(program, "MZ full width"));
     ULONGLONG fetched = FileIndex(program);
     EXPECT_EQ(Finish(program, sub + "\\\x82\x60.exe"), 0u);
-    EXPECT_EQ(FindNames(sub, "*.exe"), std::vector<std::string>{"\x82\x60.exe"});
+    EXPECT_EQ(NamesIn(sub, "*.exe"), std::vector<std::string>{"\x82\x60.exe"});
     EXPECT_EQ(ReadBytes(program), "MZ full width");
     EXPECT_NE(FileIndex(program), fetched);
 }

@@ -21,6 +21,8 @@ class CXpModeScope
 
 using testfiles::CTempFolder;
 using testfiles::FileExists;
+using testfiles::FileIndex;
+using testfiles::NamesIn;
 using testfiles::ReadBytes;
 using testfiles::RemoveTree;
 using testfiles::WriteBytes;

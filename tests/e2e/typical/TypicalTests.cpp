@@ -136,24 +136,6 @@ class CFolderScope
     std::string m_folder;
 };
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(TypicalDownload, FromStartToEnd)
 {
     const Scenario s = MakeScenario();
@@ -239,7 +221,7 @@ TEST(TypicalDownload, FromStartToEnd)
         EXPECT_FALSE(e2e::FileExists(work + content.fetched)) << content.fetched;
     }
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Names(s.folder), expected);
+    EXPECT_EQ(e2e::NamesIn(s.folder), expected);
 
     auto signalled = std::chrono::steady_clock::now();
     session.SignalQuit();
