@@ -19,7 +19,8 @@ namespace
 {
 constexpr UINT kTimerPeriodMs = DA_TIMER_PERIOD_MS;
 
-// Raises the busy flag for the life of a command 2 or 3 handler, on every way out.
+// Keeps the busy flag raised for the life of the handler of a posted command, and lowers it on
+// every way out: the command that raised it at posting has then been handled.
 class CBusyScope
 {
   public:
@@ -123,6 +124,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA)
     // Without the timer the frame would never poll and never close: fail the start instead.
     if (m_nTimer == 0)
         return -1;
+    // The first poll comes at once, not a tick later: a command may already be waiting.
+    ::PostMessageA(m_hWnd, WM_TIMER, m_nTimer, 0);
     return 0;
 }
 
@@ -141,6 +144,7 @@ void CMainFrame::OnTimer(UINT_PTR)
 {
     if (m_bBusy)
         return;
+    m_bWaitArmed = true;
     if (PollWorkFile())
         return;
     if (WatchdogEnded())
@@ -158,13 +162,44 @@ bool CMainFrame::WatchdogEnded() const
 
 int CMainFrame::PollWorkFile()
 {
-    if (!TakeRequestSignal())
+    if (!m_bRetryRead && !TakeSignal())
         return 0;
+    return ReadAndPostWorkFile();
+}
+
+// The event is held once it exists; while the peer has not created it, every tick looks again.
+bool CMainFrame::TakeSignal()
+{
+    if (!m_requestEvent)
+        m_requestEvent = OpenRequestEvent();
+    return TakeRequestSignal(m_requestEvent.Get());
+}
+
+HANDLE CMainFrame::LoopWaitHandle() const
+{
+    if (m_bBusy || !m_bWaitArmed || m_nTimer == 0)
+        return nullptr;
+    return m_requestEvent.Get();
+}
+
+// The loop's wait has taken the signal, exactly as the tick's own test would have.
+void CMainFrame::OnWaitSignalled()
+{
+    if (!m_bBusy && !ReadAndPostWorkFile())
+        m_bWaitArmed = false;
+}
+
+int CMainFrame::ReadAndPostWorkFile()
+{
+    m_bRetryRead = false;
     std::string folder;
     if (!GetWorkFolder(folder) || folder.empty())
         return 0;
     std::optional<DecodedWorkFile> decoded = ReadWorkFile(folder);
-    if (!decoded || decoded->action != WorkFileAction::Post)
+    if (!decoded)
+        return 0;
+    m_bRetryRead = decoded->heldOpen;
+    if (decoded->action != WorkFileAction::Post)
         return 0;
     UINT message = MessageForCommand(decoded->commandCode);
     std::uintptr_t token = m_payloads.Add(std::make_unique<CPayload>(std::move(decoded->payload)));
@@ -173,6 +208,8 @@ int CMainFrame::PollWorkFile()
         m_payloads.Adopt(token);
         return 0;
     }
+    // Posted but not yet handled counts as busy: no other command is read meanwhile.
+    m_bBusy = TRUE;
     return 1;
 }
 
@@ -196,6 +233,7 @@ LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
     if (!payload)
         return 0;
+    CBusyScope busy(m_bBusy);
     std::optional<AttachRequest> request = DecodeAttachRequest(*payload);
     payload.reset();
     // A record shorter than its 12 bytes changes nothing and gets no reply.
@@ -209,10 +247,11 @@ LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
 
 LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 {
-    CBusyScope busy(m_bBusy);
+    // A message that carries no payload of ours was not posted by the poll: the busy flag stays.
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
     if (!payload)
         return 0;
+    CBusyScope busy(m_bBusy);
     RunAtEdge([&] {
         auto* app = static_cast<CAssistantApp*>(AfxGetApp());
         if (!app)
@@ -225,9 +264,10 @@ LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 
 LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 {
-    CBusyScope busy(m_bBusy);
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
-    if (payload)
-        HandleFinishRequest(*this, *payload);
+    if (!payload)
+        return 0;
+    CBusyScope busy(m_bBusy);
+    HandleFinishRequest(*this, *payload);
     return 0;
 }

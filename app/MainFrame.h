@@ -1,8 +1,10 @@
-// The hidden main frame: polls for commands once a second, dispatches them to their handlers,
-// answers the peer and closes once the watchdog has ended.
+// The hidden main frame: reads a command as soon as RequestEvent is signalled (and polls once a
+// second besides), dispatches it to its handler, answers the peer and closes once the watchdog
+// has ended.
 #pragma once
 
 #include "framework/FrameWnd.h"
+#include "framework/Handle.h"
 #include "framework/WinThread.h"
 #include "peer/PeerLink.h"
 #include "peer/PendingPayloads.h"
@@ -25,6 +27,10 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     void RequestStop() override;
     int PollWorkFile();
 
+    // The message loop waits on RequestEvent while no command is pending or being handled.
+    HANDLE LoopWaitHandle() const override;
+    void OnWaitSignalled() override;
+
     // IPeerLink and IWatchedFrame
     HWND PeerWindow() const override { return m_hPeerWnd.load(); }
     HWND ReplyWindow() const override { return m_hReplyWnd; }
@@ -39,6 +45,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     std::unique_ptr<CWinThread> m_pWatchdog;
     HANDLE m_hChooserMutex = nullptr;
     UINT_PTR m_nTimer = 0;
+    // Set from the moment a command is posted until its handler returns.
     BOOL m_bBusy = FALSE;
     std::atomic<BOOL> m_bStop{FALSE};
 
@@ -58,7 +65,15 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     LRESULT OnCreateMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
     bool WatchdogEnded() const;
+    bool TakeSignal();
+    int ReadAndPostWorkFile();
 
     CPendingPayloads m_payloads;
+    CHandle m_requestEvent;
+    // Cleared by a wake that found no command, so that an event left signalled cannot make the
+    // loop spin; every tick sets it again.
+    bool m_bWaitArmed = true;
+    // The last work file was still held open by its writer: read it again at the next tick.
+    bool m_bRetryRead = false;
     std::atomic<HWND> m_hChooserDialog{nullptr};
 };

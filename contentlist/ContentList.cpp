@@ -6,6 +6,7 @@
 #include "framework/Exceptions.h"
 
 #include <fstream>
+#include <optional>
 #include <vector>
 
 namespace
@@ -23,23 +24,32 @@ template <class Operation> BOOL AtEdge(Operation&& operation) noexcept
     }
 }
 
-// The text-mode stream delivers CR LF as LF; a read error is a failure, not an early end.
+// A list larger than this is taken for unreadable: any other process may write the file, and
+// reading it must not cost the assistant unbounded memory and time.
+constexpr std::size_t kMaxListBytes = 64u * 1024 * 1024;
+
+// The text-mode stream delivers CR LF as LF; a read error is a failure, not an early end, and so
+// is a file that has grown past the limit since its size was taken.
 bool ReadWhole(std::ifstream& file, std::string& text)
 {
     std::vector<char> chunk(1 << 16);
     while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
+    {
         text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
+        if (text.size() > kMaxListBytes)
+            return false;
+    }
     return !file.bad();
 }
 
-// Room for the whole text at once (the stream delivers at most the file's size), which spares a
-// large list repeated reallocations; 0 when the size is unknown or absurd.
-std::size_t SizeHint(const std::string& path)
+// The file's size, so that the text gets its room at once (the stream delivers at most that much);
+// nothing when it cannot be taken or exceeds the limit.
+std::optional<std::size_t> ListFileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
-        data.nFileSizeLow > (1u << 30))
-        return 0;
+        data.nFileSizeLow > kMaxListBytes)
+        return std::nullopt;
     return data.nFileSizeLow;
 }
 } // namespace
@@ -255,9 +265,12 @@ SECURITY_ATTRIBUTES* CContentList::LockSecurity() const
 std::string CContentList::ReadUnderLock() const
 {
     CContentListLock lock(m_strLockName, LockSecurity());
+    const std::optional<std::size_t> size = ListFileSize(m_strPath);
+    if (!size)
+        throw CFileException(0, m_strPath);
     std::ifstream file(m_strPath);
     std::string text;
-    text.reserve(SizeHint(m_strPath));
+    text.reserve(*size);
     if (!file || !ReadWhole(file, text))
         throw CFileException(0, m_strPath);
     return text;

@@ -12,15 +12,22 @@ struct ExistingNames
     std::vector<std::string> readOnly;
 };
 
-// The FileNames of the entries whose recorded temporary file still exists, in entry order.
+// The FileNames of the entries whose recorded temporary file still exists, in entry order. The
+// list is read once for all entries, and not at all for a request without any.
 std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadRequest& request)
 {
     std::vector<std::string> names;
+    if (request.entries.empty())
+        return names;
+    std::vector<std::string> keys;
+    keys.reserve(request.entries.size());
     for (const ContentEntry& entry : request.entries)
+        keys.push_back(entry.listKey);
+    const std::vector<std::string> tempFiles = desk.RecordedTempFiles(request.listFilePath, keys);
+    for (std::size_t i = 0; i < request.entries.size() && i < tempFiles.size(); ++i)
     {
-        std::string tempFile = desk.RecordedTempFile(request.listFilePath, entry.listKey);
-        if (!tempFile.empty() && desk.FindFile(tempFile) != FoundFile::None)
-            names.push_back(entry.fileName);
+        if (!tempFiles[i].empty() && desk.FindFile(tempFiles[i]) != FoundFile::None)
+            names.push_back(request.entries[i].fileName);
     }
     return names;
 }

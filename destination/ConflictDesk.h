@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // What a search for a path found: nothing, or a file or folder, read-only or not.
 enum class FoundFile
@@ -17,8 +18,10 @@ enum class FoundFile
 class IConflictDesk
 {
   public:
-    // Text1 of key in the content list at listPath, loaded afresh; empty when there is none.
-    virtual std::string RecordedTempFile(const std::string& listPath, const std::string& key) = 0;
+    // Text1 of each key in the content list at listPath, in the keys' order, empty where there is
+    // none: the list is loaded once, afresh, for all of them.
+    virtual std::vector<std::string> RecordedTempFiles(const std::string& listPath,
+                                                       const std::vector<std::string>& keys) = 0;
     // folder and name joined into one path; empty when they cannot be joined.
     virtual std::string CombinePath(const std::string& folder, const std::string& name) = 0;
     virtual FoundFile FindFile(const std::string& path) = 0;

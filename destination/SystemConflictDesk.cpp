@@ -6,12 +6,14 @@
 
 #include <shlwapi.h>
 
-std::string CSystemConflictDesk::RecordedTempFile(const std::string& listPath, const std::string& key)
+std::vector<std::string> CSystemConflictDesk::RecordedTempFiles(const std::string& listPath,
+                                                                const std::vector<std::string>& keys)
 {
     CContentList list(listPath.c_str());
-    std::string text;
-    list.GetText1(key.c_str(), text);
-    return text;
+    std::vector<std::string> texts(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        list.GetText1(keys[i].c_str(), texts[i]);
+    return texts;
 }
 
 std::string CSystemConflictDesk::CombinePath(const std::string& folder, const std::string& name)

@@ -7,7 +7,8 @@
 class CSystemConflictDesk : public IConflictDesk
 {
   public:
-    std::string RecordedTempFile(const std::string& listPath, const std::string& key) override;
+    std::vector<std::string> RecordedTempFiles(const std::string& listPath,
+                                               const std::vector<std::string>& keys) override;
     std::string CombinePath(const std::string& folder, const std::string& name) override;
     FoundFile FindFile(const std::string& path) override;
     std::string LoadText(UINT id) override;

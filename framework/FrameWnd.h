@@ -27,6 +27,11 @@ class CFrameWnd
 
     HWND m_hWnd = nullptr;
 
+    // A kernel object the application's message loop waits on besides the queue, while the
+    // frame returns one; OnWaitSignalled runs on the loop's thread once the wait has taken it.
+    virtual HANDLE LoopWaitHandle() const { return nullptr; }
+    virtual void OnWaitSignalled() {}
+
   protected:
     // Derived frames look their message map up here and pass the rest on.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

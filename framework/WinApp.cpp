@@ -1,6 +1,7 @@
 #include "framework/WinApp.h"
 
 #include "framework/Exceptions.h"
+#include "framework/FrameWnd.h"
 
 #include <vector>
 
@@ -25,14 +26,37 @@ int CWinApp::Run()
     MSG msg;
     for (;;)
     {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0)
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_QUIT)
+                return static_cast<int>(msg.wParam);
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        HANDLE handle = m_pMainWnd ? m_pMainWnd->LoopWaitHandle() : nullptr;
+        const DWORD count = handle ? 1 : 0;
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (count && woken == WAIT_OBJECT_0 && m_pMainWnd)
+            RunAtEdge([&] { m_pMainWnd->OnWaitSignalled(); });
+        else if (woken == WAIT_FAILED && !WaitForMessage(msg))
             return static_cast<int>(msg.wParam);
-        if (got == -1)
-            return -1;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
     }
+}
+
+bool CWinApp::WaitForMessage(MSG& msg)
+{
+    // A wait that fails must not turn the loop into a spin: block on the queue alone instead.
+    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0)
+        return false;
+    if (got == -1)
+    {
+        msg.wParam = static_cast<WPARAM>(-1);
+        return false;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+    return true;
 }
 
 CWinApp* AfxGetApp() noexcept

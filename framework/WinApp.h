@@ -16,11 +16,16 @@ class CWinApp
     CWinApp& operator=(const CWinApp&) = delete;
 
     virtual BOOL InitInstance() { return TRUE; }
-    // Pumps messages until WM_QUIT and returns its exit code.
+    // Pumps messages until WM_QUIT and returns its exit code. Between messages it also waits on
+    // the main frame's LoopWaitHandle, so that the frame hears of a signal without a timer.
     virtual int Run();
 
     HINSTANCE m_hInstance = nullptr;
     CFrameWnd* m_pMainWnd = nullptr;
+
+  private:
+    // One message handled; false once WM_QUIT (or an error) ends the loop.
+    static bool WaitForMessage(MSG& msg);
 };
 
 CWinApp* AfxGetApp() noexcept;

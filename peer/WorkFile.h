@@ -18,6 +18,8 @@ struct DecodedWorkFile
     WorkFileAction action = WorkFileAction::LeaveInPlace;
     std::uint32_t commandCode = 0;
     std::vector<std::uint8_t> payload;
+    // The writer still held the file open: it stays, and is tried again without a new signal.
+    bool heldOpen = false;
 };
 
 // bytes: what was read from the start of the file. whole: false when the file was longer than

@@ -52,12 +52,14 @@ void DeleteWorkFile(const std::string& path)
 }
 } // namespace
 
-bool TakeRequestSignal()
+CHandle OpenRequestEvent()
 {
-    CHandle event(::OpenEventA(protocol::kEventAllAccess, FALSE, protocol::kRequestEventName));
-    if (!event)
-        return false;
-    return ::WaitForSingleObject(event.Get(), 0) == WAIT_OBJECT_0;
+    return CHandle(::OpenEventA(protocol::kEventAllAccess, FALSE, protocol::kRequestEventName));
+}
+
+bool TakeRequestSignal(HANDLE requestEvent)
+{
+    return requestEvent && ::WaitForSingleObject(requestEvent, 0) == WAIT_OBJECT_0;
 }
 
 std::optional<DecodedWorkFile> ReadWorkFile(const std::string& workFolder)
@@ -76,12 +78,16 @@ std::optional<DecodedWorkFile> ReadWorkFile(const std::string& workFolder)
             std::vector<std::uint8_t> bytes = ReadContents(file.Get(), whole);
             decoded = DecodeWorkFile(bytes.data(), bytes.size(), whole);
         }
-        else if (::GetLastError() != ERROR_SHARING_VIOLATION)
+        else if (::GetLastError() == ERROR_SHARING_VIOLATION)
+        {
+            // A file the peer still holds open is a command being written: deleting it once the
+            // peer lets go would lose that command. It stays, and the next tick reads it.
+            decoded.heldOpen = true;
+        }
+        else
         {
             decoded.action = WorkFileAction::Discard;
         }
-        // A file the peer still holds open is a command being written: deleting it once the peer
-        // lets go would lose that command. It stays, and the next signal reads it.
     }
     if (decoded.action != WorkFileAction::LeaveInPlace)
         DeleteWorkFile(path);
