@@ -224,9 +224,8 @@ BOOL CContentList::Load()
         return FALSE;
     RemoveAll();
     return AtEdge([&] {
-        std::string text = ReadUnderLock();
         return ParseContentListLines(
-            text,
+            ReadUnderLock(),
             [this](const char* line, std::string& key, ContentRecord& record) {
                 return ParseLine(line, key, &record) != FALSE;
             },

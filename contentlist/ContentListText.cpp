@@ -14,22 +14,25 @@ bool IsAsciiLetter(char c)
 }
 } // namespace
 
-bool ParseContentListLines(const std::string& text, const ContentLineParser& parseLine,
+bool ParseContentListLines(std::string text, const ContentLineParser& parseLine,
                            ContentRecordMap& records)
 {
-    const auto lineEnds = std::count(text.begin(), text.end(), '\n');
-    records.reserve(records.size() + static_cast<std::size_t>(lineEnds) + 1);
-    std::string line;
+    std::size_t lineEnds = 0;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        ++lineEnds;
+    records.reserve(records.size() + lineEnds + 1);
+    // Each line is handed over in place, its line end overwritten by a terminator.
     std::string key;
     for (std::size_t start = 0; start < text.size();)
     {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        line.assign(text, start, end - start);
+        else
+            text[end] = '\0';
         key.clear();
         ContentRecord record;
-        if (!parseLine(line.c_str(), key, record))
+        if (!parseLine(text.c_str() + start, key, record))
             return false;
         records.insert_or_assign(std::move(key), std::move(record));
         start = end + 1;

@@ -20,7 +20,7 @@ using ContentLineParser = std::function<bool(const char* line, std::string& key,
 // follows the last LF. Each line is parsed and stored, the last line of a key winning. Stops at the
 // first line the parser rejects (an empty line included) and returns false; the records of the
 // lines before it stay in the map.
-bool ParseContentListLines(const std::string& text, const ContentLineParser& parseLine,
+bool ParseContentListLines(std::string text, const ContentLineParser& parseLine,
                            ContentRecordMap& records);
 
 // The file's raw bytes as a text-mode stream of the Windows C runtime delivers them: each CR LF

@@ -5,8 +5,20 @@
 
 #include "framework/CodePage.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// One field of a line: its bytes (leading blanks already skipped when trimming), how many quotes
+// start a character in it, and whether any byte may start a double-byte character.
+struct CsvFieldSlice
+{
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t quotes = 0;
+    bool highBytes = false;
+};
 
 class CCsvTokenizer
 {
@@ -25,6 +37,16 @@ class CCsvTokenizer
 
     // Each pair of adjacent quotes becomes one quote; every other quote is removed.
     void Unquote(std::string& field) const;
+
+    // Where each field of line lies before it is unquoted, as SetLine and Split see the line:
+    // written over the first entries of slices (which keep their memory from line to line).
+    // Returns the number of fields, 0 when there is nothing to split.
+    static std::size_t Slice(std::string_view line, bool trim, const CCodePage& codePage,
+                             std::vector<CsvFieldSlice>& slices);
+
+    // The field of a slice, unquoted, as Split gives it.
+    static std::string_view Unquoted(std::string_view line, const CsvFieldSlice& slice,
+                                     const CCodePage& codePage, std::string& scratch);
 
   private:
     const CCodePage& m_codePage;

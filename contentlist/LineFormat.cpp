@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -121,10 +122,18 @@ bool FormatLine(const char* key, const ContentRecord* record, char* buffer, std:
 
 void StripSpaces(std::string& text, const CCodePage& codePage)
 {
-    // The end is found by stepping forward: a trail byte is never a space of its own.
+    // The end is found by stepping forward: a trail byte is never a space of its own. Runs of
+    // plain ASCII bytes are passed over whole.
+    static constexpr CStopBytes kSpaceStops(' ', ' ');
     std::size_t end = 0;
     for (std::size_t pos = 0; pos < text.size();)
     {
+        const std::size_t plain = kSpaceStops.Skip(text.data(), pos, text.size());
+        if (plain > pos)
+        {
+            end = pos = plain;
+            continue;
+        }
         std::size_t length = CharStep(codePage, text, pos);
         if (length != 1 || text[pos] != ' ')
             end = pos + length;
@@ -139,31 +148,60 @@ void StripSpaces(std::string& text, const CCodePage& codePage)
 
 bool ParseNumber(const std::string& text, std::int32_t& number, const CCodePage& codePage)
 {
+    // The usual field, a few decimal digits, needs no lower-cased copy.
+    if (text.size() < 10 && text.find_first_not_of("0123456789") == std::string::npos)
+        return ParseDecimal(text, number);
     std::string lower = LowerAscii(text, codePage);
     if (lower.size() >= 3 && lower[0] == '0' && lower[1] == 'x')
         return ParseHex(lower.substr(2), number);
     return ParseDecimal(lower, number);
 }
 
+namespace
+{
+// StripSpaces for a field in which every byte is a character of its own.
+std::string_view StripAsciiSpaces(std::string_view text)
+{
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return text;
+}
+
+// Field index of a line, unquoted and, for the texts and the number, stripped of spaces.
+std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bool strip, const CCodePage& codePage,
+                           std::string& scratch)
+{
+    std::string_view text = CCsvTokenizer::Unquoted(line, slice, codePage, scratch);
+    if (!strip)
+        return text;
+    if (!slice.highBytes)
+        return StripAsciiSpaces(text);
+    if (text.data() != scratch.data())
+        scratch.assign(text.data(), text.size());
+    StripSpaces(scratch, codePage);
+    return scratch;
+}
+} // namespace
+
 bool ParseLine(const char* line, std::string& key, ContentRecord* record, const CCodePage& codePage)
 {
     if (!line || !record)
         return false;
-    CCsvTokenizer tokenizer(codePage);
-    tokenizer.SetLine(line);
-    std::vector<std::string> fields;
-    fields.reserve(4);
-    if (!tokenizer.Split(fields) || fields.size() < 4)
+    // A list is parsed line by line on one thread; the slices and the scratch text keep their
+    // memory from one line to the next, so a line costs no allocation beyond the texts it yields.
+    thread_local std::vector<CsvFieldSlice> slices;
+    thread_local std::string scratch;
+    const std::string_view text(line);
+    if (CCsvTokenizer::Slice(text, true, codePage, slices) < 4)
         return false;
 
-    for (std::size_t i = 1; i < 4; ++i)
-        StripSpaces(fields[i], codePage);
-    ContentRecord parsed;
-    parsed.Text1.swap(fields[1]);
-    parsed.Text2.swap(fields[2]);
-    parsed.Number = record->Number;
-    ParseNumber(fields[3], parsed.Number, codePage);
-    key.swap(fields[0]);
-    *record = std::move(parsed);
+    std::int32_t number = record->Number;
+    ParseNumber(std::string(FieldText(text, slices[3], true, codePage, scratch)), number, codePage);
+    record->Text2.assign(FieldText(text, slices[2], true, codePage, scratch));
+    record->Text1.assign(FieldText(text, slices[1], true, codePage, scratch));
+    record->Number = number;
+    key.assign(FieldText(text, slices[0], false, codePage, scratch));
     return true;
 }
