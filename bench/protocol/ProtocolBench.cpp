@@ -1,5 +1,7 @@
 // Prints what the protocol costs: command 1's reply time, the idle assistant's CPU time and the
-// time from process start to the first poll. Run under Wine: wine bench_protocol.exe [idle-seconds]
+// time from process start to the first reply. Run under Wine: wine bench_protocol.exe [idle-seconds]
+// DA_BENCH_ASSISTANT names another assistant executable (an earlier build, say); DA_BENCH_REPLIES a
+// file that receives every reply time in milliseconds, one a line, for plotting.
 #include "peer/Protocol.h"
 #include "peerkit/PeerSession.h"
 
@@ -77,11 +79,19 @@ double CpuSeconds(HANDLE process)
     return seconds;
 }
 
-// The first command is waiting before the process starts: its reply time is start-up plus the
-// first tick.
-void MeasureStartToFirstPoll()
+peerkit::SessionOptions BenchOptions()
 {
-    peerkit::CPeerSession session;
+    peerkit::SessionOptions options;
+    if (const char* assistant = std::getenv("DA_BENCH_ASSISTANT"))
+        options.assistantPath = assistant;
+    return options;
+}
+
+// The first command is waiting before the process starts: its reply time is start-up plus the
+// first poll.
+void MeasureStartToFirstReply()
+{
+    peerkit::CPeerSession session(BenchOptions());
     std::vector<std::uint8_t> bytes;
     peerkit::AppendUInt32(bytes, protocol::kCommandAttach);
     std::vector<std::uint8_t> record = AttachRecord(session);
@@ -91,8 +101,8 @@ void MeasureStartToFirstPoll()
     Clock::time_point start = Clock::now();
     session.Launch();
     bool answered = session.WaitForReply(5000).has_value();
-    std::printf("start to first poll (reply to a waiting command 1): %s%.0f ms\n", answered ? "" : "no reply, ",
-                Milliseconds(Clock::now() - start));
+    std::printf("start to first reply (a command 1 waiting at the start): %s%.0f ms\n",
+                answered ? "" : "no reply, ", Milliseconds(Clock::now() - start));
 }
 
 void MeasureReplyTimes(peerkit::CPeerSession& session, int count)
@@ -110,6 +120,12 @@ void MeasureReplyTimes(peerkit::CPeerSession& session, int count)
         times.push_back(Milliseconds(Clock::now() - sent));
         // A new command at a different phase of the one-second tick each time.
         session.Pump(static_cast<DWORD>(37 * (i % 7)));
+    }
+    if (const char* file = std::getenv("DA_BENCH_REPLIES"))
+    {
+        std::ofstream out(file);
+        for (double ms : times)
+            out << ms << "\n";
     }
     std::sort(times.begin(), times.end());
     if (times.empty())
@@ -138,14 +154,14 @@ void MeasureIdleCpu(peerkit::CPeerSession& session, int seconds)
 int main(int argc, char** argv)
 {
     int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 30;
-    MeasureStartToFirstPoll();
-    peerkit::CPeerSession session;
+    MeasureStartToFirstReply();
+    peerkit::CPeerSession session(BenchOptions());
     if (!session.Launch() || !session.Attach(5000))
     {
         std::printf("the assistant did not attach\n");
         return 1;
     }
-    MeasureReplyTimes(session, 50);
+    MeasureReplyTimes(session, 200);
     MeasureIdleCpu(session, idleSeconds);
     return 0;
 }
