@@ -28,6 +28,10 @@ template <class Operation> BOOL AtEdge(Operation&& operation) noexcept
 // reading it must not cost the assistant unbounded memory and time.
 constexpr std::size_t kMaxListBytes = 64u * 1024 * 1024;
 
+// The lock's name is predictable and anyone may take it: a list whose lock another process holds
+// longer than this counts as unreadable, so that it cannot hold the user interface for ever.
+constexpr DWORD kLockWaitMs = 5000;
+
 // The text-mode stream delivers CR LF as LF; a read error is a failure, not an early end, and so
 // is a file that has grown past the limit since its size was taken.
 bool ReadWhole(std::ifstream& file, std::string& text)
@@ -76,7 +80,7 @@ BOOL CContentList::Open(const char* path)
     try
     {
         m_strPath = path ? path : "";
-        m_strLockName = ContentListLockName(m_strPath);
+        m_strLockName = ContentListLockName(m_strPath, m_codePage);
         if (!m_pLockSecurity)
             m_pLockSecurity = std::make_unique<CNullDaclSecurity>();
         if (m_strPath.empty() || ::GetFileAttributesA(m_strPath.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -263,7 +267,7 @@ SECURITY_ATTRIBUTES* CContentList::LockSecurity() const
 
 std::string CContentList::ReadUnderLock() const
 {
-    CContentListLock lock(m_strLockName, LockSecurity());
+    CContentListLock lock(m_strLockName, LockSecurity(), kLockWaitMs);
     const std::optional<std::size_t> size = ListFileSize(m_strPath);
     if (!size)
         throw CFileException(0, m_strPath);
@@ -279,7 +283,7 @@ std::string CContentList::ReadUnderLock() const
 // class that overrides FormatLine keeps the same contract.
 void CContentList::SaveUnderLock()
 {
-    CContentListLock lock(m_strLockName, LockSecurity());
+    CContentListLock lock(m_strLockName, LockSecurity(), kLockWaitMs);
     CReplacementFile file(m_strPath, m_codePage);
     for (const auto& [key, record] : m_mapRecords)
     {

@@ -9,9 +9,9 @@
 class CContentListLock
 {
   public:
-    // Creates the mutex, or opens it when another process has, and waits for it without time
-    // limit. An empty name gives a private mutex. CResourceException when it cannot be had.
-    CContentListLock(const std::string& name, SECURITY_ATTRIBUTES* security);
+    // Creates the mutex, or opens it when another process has, and waits for it at most timeoutMs.
+    // An empty name gives a private mutex. CResourceException when it cannot be had in time.
+    CContentListLock(const std::string& name, SECURITY_ATTRIBUTES* security, DWORD timeoutMs = INFINITE);
     ~CContentListLock();
     CContentListLock(CContentListLock&& other) noexcept = default;
     CContentListLock& operator=(CContentListLock&&) = delete;

@@ -2,7 +2,7 @@
 
 #include "contentlist/LineFormat.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -70,10 +70,14 @@ bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, C
         records);
 }
 
-std::string ContentListLockName(const std::string& path)
+std::string ContentListLockName(const std::string& path, const CCodePage& codePage)
 {
     std::string name = path;
-    std::replace(name.begin(), name.end(), '\\', '/');
+    for (std::size_t pos = 0; pos < name.size(); pos += codePage.CharLength(name, pos))
+    {
+        if (name[pos] == '\\')
+            name[pos] = '/';
+    }
     return name;
 }
 

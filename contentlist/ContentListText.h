@@ -30,10 +30,9 @@ std::string ToTextMode(const std::string& bytes);
 // The file's raw bytes parsed with ParseLine, as the store loads them on Windows.
 bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, ContentRecordMap& records);
 
-// The name of ContentListLock for a path: every byte 0x5C turned into a forward slash. Every
-// writer of the list derives the name this way, byte by byte, so a Shift-JIS trail byte 0x5C
-// becomes a slash too; stepping by characters here would name another mutex than theirs.
-std::string ContentListLockName(const std::string& path);
+// The name of ContentListLock for a path: every backslash turned into a forward slash. Like every
+// scan of a path, it steps over double-byte characters whole, so a Shift-JIS trail byte 0x5C stays.
+std::string ContentListLockName(const std::string& path, const CCodePage& codePage);
 
 // The folder part of a path with its separator ("C:\a\" for "C:\a\list.txt"); "C:" for "C:list.txt"
 // and ".\" for a bare name.

@@ -38,7 +38,7 @@ bool ReadExisting(const std::string& path, std::string& bytes)
 
 CContentListWriter::CContentListWriter(std::string path, const CCodePage& codePage)
     : m_codePage(codePage), m_strPath(std::move(path)),
-      m_strLockName(ContentListLockName(m_strPath))
+      m_strLockName(ContentListLockName(m_strPath, codePage))
 {
 }
 
