@@ -19,18 +19,19 @@ namespace
 {
 constexpr UINT kTimerPeriodMs = DA_TIMER_PERIOD_MS;
 
-// Keeps the busy flag raised for the life of the handler of a posted command, and lowers it on
-// every way out: the command that raised it at posting has then been handled.
+// Raises the busy flag for the life of a command's handler and puts back the value it had, on
+// every way out.
 class CBusyScope
 {
   public:
-    explicit CBusyScope(BOOL& busy) : m_busy(busy) { m_busy = TRUE; }
-    ~CBusyScope() { m_busy = FALSE; }
+    explicit CBusyScope(BOOL& busy) : m_busy(busy), m_previous(busy) { m_busy = TRUE; }
+    ~CBusyScope() { m_busy = m_previous; }
     CBusyScope(const CBusyScope&) = delete;
     CBusyScope& operator=(const CBusyScope&) = delete;
 
   private:
     BOOL& m_busy;
+    const BOOL m_previous;
 };
 
 UINT MessageForCommand(std::uint32_t commandCode)
@@ -93,6 +94,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     static const CMessageMapEntry<CMainFrame> messageMap[] = {
         {WM_CREATE, &CMainFrame::OnCreateMessage},
         {WM_TIMER, &CMainFrame::OnTimerMessage},
+        {WM_CLOSE, &CMainFrame::OnCloseMessage},
         {protocol::kWmAttachRequest, &CMainFrame::OnAttachRequest},
         {protocol::kWmDownloadRequest, &CMainFrame::OnDownloadRequest},
         {protocol::kWmFinishRequest, &CMainFrame::OnFinishRequest},
@@ -140,9 +142,20 @@ LRESULT CMainFrame::OnTimerMessage(WPARAM wParam, LPARAM lParam)
     return Default(WM_TIMER, wParam, lParam);
 }
 
+// While a command is handled, closing the frame under its handler would pull the window from
+// beneath a dialog or a reply: the close becomes a stop request instead, as the watchdog makes
+// one, and the frame closes at the first idle tick once the watchdog has ended.
+LRESULT CMainFrame::OnCloseMessage(WPARAM wParam, LPARAM lParam)
+{
+    if (!IsBusy())
+        return CFrameWnd::WindowProc(WM_CLOSE, wParam, lParam);
+    RequestStop();
+    return 0;
+}
+
 void CMainFrame::OnTimer(UINT_PTR)
 {
-    if (m_bBusy)
+    if (IsBusy())
         return;
     m_bWaitArmed = true;
     if (PollWorkFile())
@@ -177,7 +190,7 @@ bool CMainFrame::TakeSignal()
 
 HANDLE CMainFrame::LoopWaitHandle() const
 {
-    if (m_bBusy || !m_bWaitArmed || m_nTimer == 0)
+    if (IsBusy() || !m_bWaitArmed || m_nTimer == 0)
         return nullptr;
     return m_requestEvent.Get();
 }
@@ -185,7 +198,7 @@ HANDLE CMainFrame::LoopWaitHandle() const
 // The loop's wait has taken the signal, exactly as the tick's own test would have.
 void CMainFrame::OnWaitSignalled()
 {
-    if (!m_bBusy && !ReadAndPostWorkFile())
+    if (!IsBusy() && !ReadAndPostWorkFile())
         m_bWaitArmed = false;
 }
 
@@ -209,8 +222,19 @@ int CMainFrame::ReadAndPostWorkFile()
         return 0;
     }
     // Posted but not yet handled counts as busy: no other command is read meanwhile.
-    m_bBusy = TRUE;
+    m_nPostedToken = token;
     return 1;
+}
+
+// Only the command the poll posted is handled. Any other command message (one sent by another
+// process, say) is dropped, and its payload freed if it is one of ours.
+std::unique_ptr<CPayload> CMainFrame::AdoptPostedCommand(WPARAM token)
+{
+    std::unique_ptr<CPayload> payload = m_payloads.Adopt(static_cast<std::uintptr_t>(token));
+    if (!payload || token != m_nPostedToken)
+        return nullptr;
+    m_nPostedToken = 0;
+    return payload;
 }
 
 LRESULT CMainFrame::SendReply(DWORD replyCode, const void* data, DWORD size)
@@ -226,14 +250,14 @@ LRESULT CMainFrame::SendReply(DWORD replyCode, const void* data, DWORD size)
 void CMainFrame::RequestStop()
 {
     SetStopFlagUnderStopMutex(m_bStop);
+    m_backstop.Arm();
 }
 
 LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
 {
-    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    std::unique_ptr<CPayload> payload = AdoptPostedCommand(wParam);
     if (!payload)
         return 0;
-    CBusyScope busy(m_bBusy);
     std::optional<AttachRequest> request = DecodeAttachRequest(*payload);
     payload.reset();
     // A record shorter than its 12 bytes changes nothing and gets no reply.
@@ -247,8 +271,7 @@ LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
 
 LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 {
-    // A message that carries no payload of ours was not posted by the poll: the busy flag stays.
-    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    std::unique_ptr<CPayload> payload = AdoptPostedCommand(wParam);
     if (!payload)
         return 0;
     CBusyScope busy(m_bBusy);
@@ -264,7 +287,7 @@ LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 
 LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 {
-    std::unique_ptr<CPayload> payload = m_payloads.Adopt(wParam);
+    std::unique_ptr<CPayload> payload = AdoptPostedCommand(wParam);
     if (!payload)
         return 0;
     CBusyScope busy(m_bBusy);

@@ -3,6 +3,7 @@
 // has ended.
 #pragma once
 
+#include "app/Backstop.h"
 #include "framework/FrameWnd.h"
 #include "framework/Handle.h"
 #include "framework/WinThread.h"
@@ -11,6 +12,7 @@
 #include "peer/Watchdog.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
@@ -24,6 +26,8 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
                 LPCSTR menuName, DWORD exStyle, void* context) override;
 
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
+    void EnterFileWork() override { m_backstop.EnterFileWork(); }
+    void LeaveFileWork() override { m_backstop.LeaveFileWork(); }
     void RequestStop() override;
     int PollWorkFile();
 
@@ -45,7 +49,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     std::unique_ptr<CWinThread> m_pWatchdog;
     HANDLE m_hChooserMutex = nullptr;
     UINT_PTR m_nTimer = 0;
-    // Set from the moment a command is posted until its handler returns.
+    // Raised while a command's handler runs.
     BOOL m_bBusy = FALSE;
     std::atomic<BOOL> m_bStop{FALSE};
 
@@ -64,11 +68,17 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
   private:
     LRESULT OnCreateMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
     bool WatchdogEnded() const;
+    // A command posted and not yet handled counts as busy, as does one being handled.
+    bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }
+    std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);
     bool TakeSignal();
     int ReadAndPostWorkFile();
 
     CPendingPayloads m_payloads;
+    // The payload token of the command posted and not yet handled; 0 when there is none.
+    std::uintptr_t m_nPostedToken = 0;
     CHandle m_requestEvent;
     // Cleared by a wake that found no command, so that an event left signalled cannot make the
     // loop spin; every tick sets it again.
@@ -76,4 +86,5 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     // The last work file was still held open by its writer: read it again at the next tick.
     bool m_bRetryRead = false;
     std::atomic<HWND> m_hChooserDialog{nullptr};
+    CBackstop m_backstop{5000, kExitStopTimedOut};
 };

@@ -164,7 +164,20 @@ void CopyIntoPlace(const FinishRequest& request, bool samePath)
     DeleteLeftoverAtRestart(work, destination);
 }
 
-std::optional<std::uint32_t> FinishResultFor(const std::vector<std::uint8_t>& payload)
+// The link's file-work bracket for the life of a scope.
+class CFileWorkScope
+{
+  public:
+    explicit CFileWorkScope(IPeerLink& link) : m_link(link) { m_link.EnterFileWork(); }
+    ~CFileWorkScope() { m_link.LeaveFileWork(); }
+    CFileWorkScope(const CFileWorkScope&) = delete;
+    CFileWorkScope& operator=(const CFileWorkScope&) = delete;
+
+  private:
+    IPeerLink& m_link;
+};
+
+std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<std::uint8_t>& payload)
 {
     try
     {
@@ -173,6 +186,7 @@ std::optional<std::uint32_t> FinishResultFor(const std::vector<std::uint8_t>& pa
             return std::nullopt;
         if (decoded.decision == FinishDecision::Refuse)
             return decoded.refusal;
+        CFileWorkScope work(link);
         return PlaceFetchedFile(decoded.request);
     }
     catch (const std::bad_alloc&)
@@ -211,7 +225,7 @@ DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
 void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload) noexcept
 {
     RunAtEdge([&] {
-        std::optional<std::uint32_t> result = FinishResultFor(payload);
+        std::optional<std::uint32_t> result = FinishResultFor(link, payload);
         if (result)
             link.SendReply(protocol::kReplyFinished, &*result, sizeof *result);
     });

@@ -5,13 +5,35 @@
 
 #include <cstdio>
 
+namespace
+{
+// The frame whose window this thread is creating: only its own creation binds a frame to a window.
+thread_local CFrameWnd* t_pCreating = nullptr;
+
+bool IsCreationMessage(UINT message)
+{
+    return message == WM_NCCREATE || message == WM_CREATE;
+}
+
+bool IsDestructionMessage(UINT message)
+{
+    return message == WM_DESTROY || message == WM_NCDESTROY;
+}
+} // namespace
+
 CFrameWnd::~CFrameWnd()
 {
     if (m_hWnd)
     {
         ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-        ::DestroyWindow(m_hWnd);
+        DestroyWindow();
     }
+}
+
+void CFrameWnd::DestroyWindow()
+{
+    m_bDestroying = true;
+    ::DestroyWindow(m_hWnd);
 }
 
 BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND parent, void* context)
@@ -49,9 +71,17 @@ BOOL CFrameWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWO
 {
     (void)param;
     HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
-    // The object travels in lpCreateParams; StaticWindowProc binds it on WM_NCCREATE.
+    // The object travels in lpCreateParams; StaticWindowProc binds it on WM_NCCREATE, and only
+    // while this call lasts.
+    CFrameWnd* const outer = t_pCreating;
+    t_pCreating = this;
+    m_bCreating = true;
     HWND hwnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent,
                                   idOrMenu, instance, this);
+    t_pCreating = outer;
+    // A window destroyed during its creation has taken its frame with it.
+    if (hwnd)
+        m_bCreating = false;
     return hwnd != nullptr;
 }
 
@@ -59,7 +89,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE)
     {
-        ::DestroyWindow(m_hWnd);
+        DestroyWindow();
         return 0;
     }
     return Default(message, wParam, lParam);
@@ -72,16 +102,24 @@ LRESULT CFrameWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CFrameWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
-    if (message == WM_NCCREATE)
+    auto* frame = reinterpret_cast<CFrameWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE && !frame && t_pCreating)
     {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* frame = static_cast<CFrameWnd*>(cs->lpCreateParams);
-        frame->m_hWnd = hwnd;
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+        if (cs && cs->lpCreateParams == t_pCreating)
+        {
+            frame = t_pCreating;
+            frame->m_hWnd = hwnd;
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+        }
     }
-    auto* frame = reinterpret_cast<CFrameWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!frame)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    // Any process of the desktop can send these to the frame: outside the frame's own creation and
+    // destruction they are no news, and their parameters are not to be trusted.
+    if ((IsCreationMessage(message) && !frame->m_bCreating) ||
+        (IsDestructionMessage(message) && !frame->m_bDestroying && !frame->m_bCreating))
+        return 0;
     if (message == WM_NCDESTROY)
     {
         frame->OnNcDestroy();

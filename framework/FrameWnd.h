@@ -37,6 +37,8 @@ class CFrameWnd
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void PostNcDestroy() { delete this; }
+    // The one way the frame destroys its window; WM_DESTROY and WM_NCDESTROY count only then.
+    void DestroyWindow();
 
   public:
     static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -46,6 +48,8 @@ class CFrameWnd
     void OnNcDestroy();
 
     std::string m_strTitle;
+    bool m_bCreating = false;
+    bool m_bDestroying = false;
 };
 
 // A message map entry: the handler takes wParam and lParam and returns the message's result.

@@ -16,6 +16,9 @@ class IPeerLink
     // The folder dialog while it is open (null once it closed), for the watchdog to find it.
     virtual void SetOpenChooserDialog(HWND dialog) = 0;
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) = 0;
+    // Around a file operation that must run to its end, whatever else happens to the process.
+    virtual void EnterFileWork() {}
+    virtual void LeaveFileWork() {}
 
   protected:
     ~IPeerLink() = default;

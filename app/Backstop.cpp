@@ -1,0 +1,34 @@
+#include "app/Backstop.h"
+
+CBackstop::CBackstop(DWORD graceMs, UINT exitCode)
+    : m_graceMs(graceMs), m_exitCode(exitCode), m_closed(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+    ::InitializeCriticalSection(&m_fileWork);
+}
+
+CBackstop::~CBackstop()
+{
+    if (m_closed)
+        ::SetEvent(m_closed.Get());
+    if (m_thread)
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    ::DeleteCriticalSection(&m_fileWork);
+}
+
+void CBackstop::Arm() noexcept
+{
+    // Without its event the backstop could never be called off; it then stays unarmed.
+    if (!m_closed || m_armed.exchange(true))
+        return;
+    m_thread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+}
+
+DWORD WINAPI CBackstop::ThreadProc(LPVOID param) noexcept
+{
+    auto* backstop = static_cast<CBackstop*>(param);
+    if (::WaitForSingleObject(backstop->m_closed.Get(), backstop->m_graceMs) != WAIT_TIMEOUT)
+        return 0;
+    // Held until the process is gone, so that no other file operation can start.
+    backstop->EnterFileWork();
+    ::ExitProcess(backstop->m_exitCode);
+}
