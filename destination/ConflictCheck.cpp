@@ -1,5 +1,6 @@
 #include "destination/ConflictCheck.h"
 
+#include "environment/PathForm.h"
 #include "resources/resource.h"
 
 BOOL s_bTempCheckPending = TRUE;
@@ -17,7 +18,9 @@ struct ExistingNames
 std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadRequest& request)
 {
     std::vector<std::string> names;
-    if (request.entries.empty())
+    // A list or temporary file on the network or a device is never opened: it counts as unreadable
+    // or missing.
+    if (request.entries.empty() || !IsLocalPeerPath(request.listFilePath, desk.CodePage()))
         return names;
     std::vector<std::string> keys;
     keys.reserve(request.entries.size());
@@ -26,18 +29,22 @@ std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadReques
     const std::vector<std::string> tempFiles = desk.RecordedTempFiles(request.listFilePath, keys);
     for (std::size_t i = 0; i < request.entries.size() && i < tempFiles.size(); ++i)
     {
-        if (!tempFiles[i].empty() && desk.FindFile(tempFiles[i]) != FoundFile::None)
+        if (!tempFiles[i].empty() && IsLocalPeerPath(tempFiles[i], desk.CodePage()) &&
+            desk.FindFile(tempFiles[i]) != FoundFile::None)
             names.push_back(request.entries[i].fileName);
     }
     return names;
 }
 
-// A folder bearing an entry's name counts as an existing file.
+// A folder bearing an entry's name counts as an existing file. A name that would lead out of the
+// chosen folder, to the network or to a device counts as not found.
 ExistingNames FindExisting(IConflictDesk& desk, const std::string& folder, const DownloadRequest& request)
 {
     ExistingNames found;
     for (const ContentEntry& entry : request.entries)
     {
+        if (!IsNameInsideFolder(entry.fileName, desk.CodePage()))
+            continue;
         std::string path = desk.CombinePath(folder, entry.fileName);
         if (path.empty())
             continue;
@@ -85,7 +92,7 @@ std::string ComposeConflictMessage(IConflictDesk& desk, UINT leadId, const std::
 {
     std::string message = desk.LoadText(leadId);
     for (const std::string& name : names)
-        message += "\t" + name + "\n";
+        message += "\t" + VisibleText(name) + "\n";
     for (UINT id : trailIds)
         message += desk.LoadText(id);
     return message;

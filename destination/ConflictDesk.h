@@ -2,6 +2,8 @@
 // the string table and message boxes. Tests put fakes in its place.
 #pragma once
 
+#include "framework/CodePage.h"
+
 #include <windows.h>
 
 #include <string>
@@ -25,6 +27,8 @@ class IConflictDesk
     // folder and name joined into one path; empty when they cannot be joined.
     virtual std::string CombinePath(const std::string& folder, const std::string& name) = 0;
     virtual FoundFile FindFile(const std::string& path) = 0;
+    // The ANSI code page the paths are written in.
+    virtual const CCodePage& CodePage() = 0;
     virtual std::string LoadText(UINT id) = 0;
     virtual int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) = 0;
 

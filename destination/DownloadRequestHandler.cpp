@@ -2,6 +2,7 @@
 
 #include "destination/FolderChooser.h"
 #include "destination/SystemDownloadDesk.h"
+#include "environment/PathForm.h"
 #include "framework/WinApp.h"
 #include "peer/Protocol.h"
 #include "resources/resource.h"
@@ -97,6 +98,8 @@ void CDownloadRequestHandler::Handle(const std::vector<std::uint8_t>& payload)
     if (decoded.status != DownloadRequestStatus::Decoded)
         return;
     m_request = std::move(decoded.request);
+    // The caption titles every question: it must not lay out lines of its own.
+    m_request.caption = VisibleText(m_request.caption);
 
     LPITEMIDLIST desktop = nullptr;
     if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)))

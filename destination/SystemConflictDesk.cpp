@@ -26,10 +26,11 @@ std::string CSystemConflictDesk::CombinePath(const std::string& folder, const st
 }
 
 // A search pattern names no file: a wildcard from a peer or a list would otherwise match whatever
-// files happen to lie there. '*' and '?' are never trail bytes, so a byte search is safe.
+// files happen to lie there ('<', '>' and '"' are wildcards of the file search too). None of these
+// is ever a trail byte, so a byte search is safe.
 FoundFile CSystemConflictDesk::FindFile(const std::string& path)
 {
-    if (path.find_first_of("*?") != std::string::npos)
+    if (path.find_first_of("*?<>\"") != std::string::npos)
         return FoundFile::None;
     WIN32_FIND_DATAA data = {};
     CFindHandle find(::FindFirstFileA(path.c_str(), &data));

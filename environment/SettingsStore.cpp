@@ -27,7 +27,7 @@ CRegKey OpenSettingsKeyUnder(HKEY root, const char* companyName, const char* pro
     return key;
 }
 
-CRegKey OpenSettingsKey(const char* companyName, const char* productName)
+CRegKey OpenSettingsKey(const char* companyName, const char* productName, bool* underRoot)
 {
     if (!companyName || !productName)
     {
@@ -37,7 +37,22 @@ CRegKey OpenSettingsKey(const char* companyName, const char* productName)
     CRegKey root;
     if (IsVistaOrLater())
         root.Reset(GetWriteableUserRoot());
+    if (underRoot)
+        *underRoot = static_cast<bool>(root);
     return OpenSettingsKeyUnder(root.Get(), companyName, productName);
+}
+
+CRegKey OpenUserSettingsKeyForReading(const char* companyName, const char* productName)
+{
+    CRegKey key;
+    if (!companyName || !productName)
+        return key;
+    RunAtEdge([&] {
+        const std::string subkey = SettingsSubkey(companyName, productName, false);
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+            key.Release();
+    });
+    return key;
 }
 
 LONG QueryBinaryValue(HKEY key, const char* valueName, BYTE* data, DWORD* size)

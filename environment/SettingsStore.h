@@ -17,8 +17,12 @@ std::string SettingsSubkey(const std::string& companyName, const std::string& pr
 CRegKey OpenSettingsKeyUnder(HKEY root, const char* companyName, const char* productName);
 
 // The settings key below the writable root on Windows Vista and later when the platform gives
-// one, else below HKEY_CURRENT_USER. Null names: empty, last error ERROR_INVALID_PARAMETER.
-CRegKey OpenSettingsKey(const char* companyName, const char* productName);
+// one, else below HKEY_CURRENT_USER; *underRoot, when given, tells which. Null names: empty, last
+// error ERROR_INVALID_PARAMETER.
+CRegKey OpenSettingsKey(const char* companyName, const char* productName, bool* underRoot = nullptr);
+
+// The settings key below HKEY_CURRENT_USER\Software as it stands, for reading: empty when missing.
+CRegKey OpenUserSettingsKeyForReading(const char* companyName, const char* productName);
 
 // 0 when the value exists as REG_BINARY (size then holds its length, data its bytes when given);
 // ERROR_INVALID_DATA for another type; else the registry's error (2 missing, 234 too small).

@@ -1,0 +1,157 @@
+#include "environment/PathForm.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace
+{
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// "\\.\", "\\?\" and "\??\", with either kind of slash.
+bool HasDevicePrefix(const std::string& path)
+{
+    if (path.size() < 4 || !IsSeparator(path[3]))
+        return false;
+    if (IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?'))
+        return true;
+    return IsSeparator(path[0]) && path[1] == '?' && path[2] == '?';
+}
+
+bool StartsWithDrive(const std::string& path)
+{
+    return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+}
+
+// The component's name before its first dot, without the spaces that may precede the dot.
+bool NamesDosDevice(const std::string& component)
+{
+    std::string base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = UpperAscii(c);
+    static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* name : kNames)
+    {
+        if (base == name)
+            return true;
+    }
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+std::vector<std::string> Components(const std::string& path, const CCodePage& codePage)
+{
+    std::vector<std::string> components(1);
+    for (std::size_t pos = 0; pos < path.size();)
+    {
+        const std::size_t length = codePage.CharLength(path, pos);
+        if (length == 1 && IsSeparator(path[pos]))
+            components.emplace_back();
+        else
+            components.back().append(path, pos, length);
+        pos += length;
+    }
+    return components;
+}
+
+// The colon of a leading drive letter is the only one a plain path holds; stepped by characters,
+// though no code page has 0x3A as a trail byte.
+bool HasStreamColon(const std::string& path, const CCodePage& codePage)
+{
+    const std::size_t from = StartsWithDrive(path) ? 2 : 0;
+    for (std::size_t pos = 0; pos < path.size(); pos += codePage.CharLength(path, pos))
+    {
+        if (pos >= from && path[pos] == ':')
+            return true;
+    }
+    return false;
+}
+
+unsigned ComponentForms(const std::vector<std::string>& components)
+{
+    unsigned forms = 0;
+    long depth = 0;
+    for (const std::string& component : components)
+    {
+        if (component.empty())
+            continue;
+        if (component == "." || component == "..")
+        {
+            forms |= kPathDotComponent;
+            if (component == ".." && --depth < 0)
+                forms |= kPathClimbsOut;
+            continue;
+        }
+        ++depth;
+        if (NamesDosDevice(component))
+            forms |= kPathDeviceName;
+        if (component.back() == '.' || component.back() == ' ')
+            forms |= kPathTrailingDotOrSpace;
+    }
+    return forms;
+}
+} // namespace
+
+unsigned ClassifyPath(const std::string& path, const CCodePage& codePage)
+{
+    unsigned forms = 0;
+    for (char c : path)
+    {
+        if (static_cast<unsigned char>(c) < 0x20)
+            forms |= kPathControlBytes;
+    }
+    const bool device = HasDevicePrefix(path);
+    const bool unc = !device && path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (device)
+        forms |= kPathDevicePrefix;
+    if (unc)
+        forms |= kPathUnc;
+    const bool driveRooted = StartsWithDrive(path) && path.size() >= 3 && path[2] == '\\';
+    if (!driveRooted && !unc)
+        forms |= kPathRelative;
+    if (StartsWithDrive(path) || (!path.empty() && IsSeparator(path[0])))
+        forms |= kPathDriveOrRoot;
+    if (HasStreamColon(path, codePage))
+        forms |= kPathStreamColon;
+    std::vector<std::string> components = Components(path, codePage);
+    if (StartsWithDrive(path))
+        components.front().erase(0, 2);
+    return forms | ComponentForms(components);
+}
+
+bool IsLocalPeerPath(const std::string& path, const CCodePage& codePage)
+{
+    return (ClassifyPath(path, codePage) & (kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes)) == 0;
+}
+
+bool IsNameInsideFolder(const std::string& name, const CCodePage& codePage)
+{
+    const unsigned refused =
+        kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes | kPathDriveOrRoot | kPathClimbsOut;
+    return (ClassifyPath(name, codePage) & refused) == 0;
+}
+
+std::string VisibleText(const std::string& text)
+{
+    std::string visible = text;
+    for (char& c : visible)
+    {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '?';
+    }
+    return visible;
+}
