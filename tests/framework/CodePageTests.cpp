@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(TableCodePage, LeadByteRangesAndTheirBounds)
 {
     struct { unsigned page; unsigned char byte; bool lead; } const rows[] = {
@@ -21,11 +19,8 @@ TEST(TableCodePage, LeadByteRangesAndTheirBounds)
 TEST(CodePage, CharLengthTakesALeadByteWithTheByteAfterIt)
 {
     struct { const char* name; std::string text; std::size_t pos, length; } const rows[] = {
-        {"lead and trail", "a\x95\x5C", 1, 2},
-        {"trail byte 0x40", "\x81\x40", 0, 2},
-        {"lead at the very end", "a\x95", 1, 1},
-        {"lead before a NUL", std::string("\x95\0b", 3), 0, 1},
-        {"ASCII", "ab", 0, 1},
+        {"lead and trail", "a\x95\x5C", 1, 2}, {"trail byte 0x40", "\x81\x40", 0, 2}, {"ASCII", "ab", 0, 1},
+        {"lead at the very end", "a\x95", 1, 1}, {"lead before a NUL", std::string("\x95\0b", 3), 0, 1},
     };
     for (const auto& row : rows)
     {

