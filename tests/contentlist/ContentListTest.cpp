@@ -11,10 +11,7 @@
 
 namespace
 {
-using testfiles::Attributes;
-using testfiles::CTempFolder;
-using testfiles::ReadBytes;
-using testfiles::WriteBytes;
+using namespace testfiles;
 using Names = std::vector<std::string>;
 
 std::string Line(const std::string& key, const char* text1, std::int32_t number = 1)
@@ -32,8 +29,7 @@ std::string Record(const CContentList& list, const char* key)
 }
 
 // The store reads through a text-mode stream; the neutral parse, tested natively, claims to read
-// the raw bytes the same way. An unusable list answers only Text2. The long case crosses the
-// store's 64 KiB read chunk.
+// the raw bytes the same way. The long case crosses the store's 64 KiB read chunk.
 TEST(ContentList, LoadAgreesWithTheNeutralParse)
 {
     const std::string a = Line("a", "A", 3);
@@ -42,9 +38,18 @@ TEST(ContentList, LoadAgreesWithTheNeutralParse)
     for (int i = 0; i < 2000; ++i)
         filler += Line("f" + std::to_string(i), "C:\\fetch\\part.tmp", i);
     const std::string cases[] = {
-        "", a + b, a + "\n" + b, a.substr(0, a.size() - 2) + "\r\r\n" + b, a + "\"x\",\" p\",\" q\rr\", \" 1\"\r\n" + b,
-        a + b.substr(0, b.size() - 2) + "\r", a + "\x1A" + b, a + "\x1A\r\n" + b, a + std::string("\"n\0\",", 6) + "\r\n" + b,
-        "\r\n", "\x1A\r\n", a + "\r\n\r\n" + b, a + b + "\r\n", a + Line("a", "A2") + Line("A", "upper"), a + filler + b,
+        "",
+        a + b,
+        a + "\n" + b,
+        a.substr(0, a.size() - 2) + "\r\r\n" + b,
+        a + "\"x\",\" p\",\" q\rr\", \" 1\"\r\n" + b,
+        a + b.substr(0, b.size() - 2) + "\r",
+        a + "\x1A" + b,
+        a + std::string("\"n\0\",", 6) + "\r\n" + b,
+        a + "\r\n\r\n" + b,
+        a + b + "\r\n",
+        a + Line("a", "A2") + Line("A", "upper"),
+        a + filler + b,
     };
     CTempFolder folder;
     const std::string path = folder.File("list.txt");
@@ -67,9 +72,8 @@ TEST(ContentList, LoadAgreesWithTheNeutralParse)
     }
 }
 
-// The writer keeps what others wrote, and leaves alone a list that does not read whole, since
-// rewriting it would drop the lines after the bad one. A target held open by a reader that ignores
-// the lock cannot be replaced: the old list stays as it stood, attributes included.
+// Others' records are kept; a target held open by a reader that ignores the lock is not replaced, and
+// a list that does not read whole is left alone (a rewrite would drop the lines after the bad one).
 TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
 {
     CTempFolder folder;
@@ -99,8 +103,7 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     EXPECT_EQ(folder.Names(), Names{"list.txt"});
 }
 
-// Another process takes ContentListLock and writes the list in place, line by line; the store's
-// reading and its saving must both wait for it.
+// Another process holds ContentListLock while it writes the list in place: reading and saving wait.
 TEST(ContentListLock, ReaderAndWriterWaitForAnotherProcessHoldingTheLock)
 {
     constexpr DWORD kPatienceMs = 30000;
@@ -110,17 +113,18 @@ TEST(ContentListLock, ReaderAndWriterWaitForAnotherProcessHoldingTheLock)
         const std::string path = folder.File("list.txt");
         CContentList mine(path.c_str());
         ASSERT_TRUE(mine.SetRecord("mine", "M", "t", 1));
-        const std::string readyName = testfiles::UniqueName("ready"), releaseName = testfiles::UniqueName("release");
+        const std::string readyName = UniqueName("ready"), releaseName = UniqueName("release");
         CHandle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         CHandle release(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
-        testfiles::CChildProcess holder("contentlist_lock_holder.exe", "\"" + path + "\" " + readyName + " " + releaseName);
+        CChildProcess holder("contentlist_lock_holder.exe",
+                             "\"" + path + "\" " + readyName + " " + releaseName);
         HANDLE waits[] = {ready.Get(), holder.Handle()};
         ASSERT_TRUE(holder);
         ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, kPatienceMs), WAIT_OBJECT_0) << "no lock taken";
 
         std::future<bool> done = std::async(std::launch::async, [&] {
-            // The holder's last line is there, in a list that reads whole.
-            return save ? mine.Save() != FALSE : Record(CContentList(path.c_str()), "k39") == "C:\\part39|t|0";
+            return save ? mine.Save() != FALSE
+                        : Record(CContentList(path.c_str()), "k39") == "C:\\part39|t|0";
         });
         // Half the list is on disk: a reader or writer that did not wait would be done at once.
         EXPECT_EQ(done.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout) << save;

@@ -13,10 +13,23 @@ bool WriteLines(HANDLE file, int from, int to)
 {
     std::string lines;
     for (int i = from; i < to; ++i)
-        lines += FormatLineText(("k" + std::to_string(i)).c_str(), ContentRecord{"C:\\part" + std::to_string(i), "t", 0});
+        lines += FormatLineText(("k" + std::to_string(i)).c_str(),
+                                ContentRecord{"C:\\part" + std::to_string(i), "t", 0});
     DWORD written = 0;
     return ::WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) &&
            written == lines.size() && ::FlushFileBuffers(file);
+}
+
+int Hold(const char* path, HANDLE ready, HANDLE release)
+{
+    peerkit::CContentListWriter writer(path);
+    CContentListLock lock = writer.Lock();
+    CFileHandle file(::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file || !WriteLines(file.Get(), 0, 20) || !::SetEvent(ready))
+        return 4;
+    if (::WaitForSingleObject(release, 60000) != WAIT_OBJECT_0)
+        return 3;
+    return WriteLines(file.Get(), 20, 40) ? 0 : 4;
 }
 } // namespace
 
@@ -24,18 +37,9 @@ int main(int argc, char** argv)
 {
     CHandle ready(argc == 4 ? ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]) : nullptr);
     CHandle release(argc == 4 ? ::OpenEventA(SYNCHRONIZE, FALSE, argv[3]) : nullptr);
-    if (!ready || !release)
-        return 2;
     try
     {
-        peerkit::CContentListWriter writer(argv[1]);
-        CContentListLock lock = writer.Lock();
-        CFileHandle file(::CreateFileA(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (!file || !WriteLines(file.Get(), 0, 20) || !::SetEvent(ready.Get()))
-            return 4;
-        if (::WaitForSingleObject(release.Get(), 60000) != WAIT_OBJECT_0)
-            return 3;
-        return WriteLines(file.Get(), 20, 40) ? 0 : 4;
+        return ready && release ? Hold(argv[1], ready.Get(), release.Get()) : 2;
     }
     catch (const CException&)
     {

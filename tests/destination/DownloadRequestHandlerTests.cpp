@@ -2,7 +2,6 @@
 // reaches poorly: the stored folder's bytes and a stop that comes with a choice.
 #include "destination/DownloadRequestHandler.h"
 #include "destination/FolderChooser.h"
-#include "destination/ItemIdList.h"
 #include "framework/Handle.h"
 #include "peerkit/DownloadRequestBuilder.h"
 #include "tests/support/FakePeerLink.h"
@@ -21,12 +20,11 @@ using Bytes = std::vector<BYTE>;
 Bytes BytesOf(LPCITEMIDLIST list)
 {
     const BYTE* bytes = reinterpret_cast<const BYTE*>(list);
-    return list ? Bytes(bytes, bytes + GetItemIdListSize(list)) : Bytes();
+    return list ? Bytes(bytes, bytes + ::ILGetSize(list)) : Bytes();
 }
 
-// A folder's list as the very bytes the shell parsed, and its path as the shell spells it (the
-// temporary folder may come with short names, for a long user name; the shell's never do). A list
-// carries timestamps that change when the folder is looked at: the bytes are taken once.
+// A folder's list, taken once (it carries timestamps that change when the folder is looked at), and
+// its path as the shell spells it: the temporary folder's may have short names, the shell's never.
 struct ShellFolder
 {
     Bytes list;
@@ -39,15 +37,15 @@ ShellFolder Parse(const std::string& path)
     ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
     PIDLIST_ABSOLUTE list = nullptr;
     char shellPath[MAX_PATH] = {};
-    if (FAILED(::SHParseDisplayName(wide, nullptr, &list, 0, nullptr)) || !::SHGetPathFromIDListA(list, shellPath))
+    if (FAILED(::SHParseDisplayName(wide, nullptr, &list, 0, nullptr)) ||
+        !::SHGetPathFromIDListA(list, shellPath))
         return {};
     ShellFolder folder{BytesOf(list), shellPath};
     ::CoTaskMemFree(list);
     return folder;
 }
 
-// Each Browse chooses the next list (none: cancels), setting the stop flag as told while the
-// dialog is open. Every message is answered OK.
+// Each Browse chooses the next list (none: cancels) and sets the stop flag as told while open.
 class CFakeDesk : public IDownloadDesk
 {
   public:
@@ -61,12 +59,16 @@ class CFakeDesk : public IDownloadDesk
         return chooser.Browse([&](BROWSEINFOA&) -> LPITEMIDLIST {
             m_stop = m_bStopWhileOpen;
             void* list = chosen.empty() ? nullptr : ::CoTaskMemAlloc(chosen.size());
-            return list ? static_cast<LPITEMIDLIST>(std::memcpy(list, chosen.data(), chosen.size())) : nullptr;
+            return list ? static_cast<LPITEMIDLIST>(std::memcpy(list, chosen.data(), chosen.size()))
+                        : nullptr;
         });
     }
     int ShowMessage(HWND, const std::string&, const std::string&, UINT) override { return IDOK; }
     bool IsFolderWritable(const std::string& path) override { return path != m_unwritable; }
-    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&, std::uint32_t*) override { return 0; }
+    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&, std::uint32_t*) override
+    {
+        return 0;
+    }
 
     bool& m_stop;
     bool m_bStopWhileOpen = false;
@@ -89,12 +91,14 @@ class DownloadRequestHandler : public ::testing::Test
     {
         BYTE bytes[1024];
         DWORD size = sizeof bytes;
-        LSTATUS status = ::RegGetValueA(HKEY_CURRENT_USER, m_key.c_str(), kValue, RRF_RT_ANY, nullptr, bytes, &size);
+        LSTATUS status =
+            ::RegGetValueA(HKEY_CURRENT_USER, m_key.c_str(), kValue, RRF_RT_ANY, nullptr, bytes, &size);
         return status == ERROR_SUCCESS ? Bytes(bytes, bytes + size) : Bytes();
     }
     void Store(const Bytes& bytes, DWORD type = REG_BINARY)
     {
-        ::RegSetKeyValueA(HKEY_CURRENT_USER, m_key.c_str(), kValue, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, m_key.c_str(), kValue, type, bytes.data(),
+                          static_cast<DWORD>(bytes.size()));
     }
 
     static constexpr const char* kValue = "DownloadedFilesPath";
@@ -121,17 +125,16 @@ TEST_F(DownloadRequestHandler, StoredFolderIsOfferedOnlyWhileWritable)
 
 TEST_F(DownloadRequestHandler, MalformedStoredValueCountsAsNoStoredFolder)
 {
-    const Bytes& folder = m_a.list;
-    Bytes countPastEnd = folder; // the first item claims one byte more than the whole value holds
-    countPastEnd[0] = static_cast<BYTE>(folder.size() + 1);
-    countPastEnd[1] = static_cast<BYTE>((folder.size() + 1) >> 8);
+    Bytes countPastEnd = m_a.list; // the first item claims one byte more than the whole value holds
+    countPastEnd[0] = static_cast<BYTE>(m_a.list.size() + 1);
+    countPastEnd[1] = static_cast<BYTE>((m_a.list.size() + 1) >> 8);
     const std::tuple<const char*, Bytes, DWORD> rows[] = {
         {"empty", {}, REG_BINARY},
         {"a lone byte", {0}, REG_BINARY},
         {"an item count below two", {1, 0, 0, 0}, REG_BINARY},
         {"a count past the end", countPastEnd, REG_BINARY},
-        {"no terminator", Bytes(folder.begin(), folder.end() - 2), REG_BINARY},
-        {"a whole list, not binary", folder, REG_SZ},
+        {"no terminator", Bytes(m_a.list.begin(), m_a.list.end() - 2), REG_BINARY},
+        {"a whole list, not binary", m_a.list, REG_SZ},
     };
     for (const auto& [name, value, type] : rows)
     {
@@ -145,7 +148,8 @@ TEST_F(DownloadRequestHandler, MalformedStoredValueCountsAsNoStoredFolder)
 // A stop that comes with a writable choice still abandons; without a reply window nothing is sent.
 TEST_F(DownloadRequestHandler, StopAfterAWritableChoiceAbandonsAndStoresNothing)
 {
-    CWindowHandle reply(::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    CWindowHandle reply(
+        ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
     m_desk.m_bStopWhileOpen = true;
     for (HWND replyWindow : {reply.Get(), HWND{nullptr}})
     {

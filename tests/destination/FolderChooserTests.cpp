@@ -25,13 +25,10 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 TEST(FolderChooser, SelectsTheInitialListGreysOkForNoFileSystemFolderAndTellsTheObserver)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &RecordingProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DaRecordingDialog";
-    ::RegisterClassA(&wc);
-    CWindowHandle dialog(::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                           wc.hInstance, nullptr));
+    g_log.clear();
+    CWindowHandle dialog(
+        ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    ::SetWindowLongPtrA(dialog.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc));
     LPITEMIDLIST computer = nullptr;
     ASSERT_TRUE(SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
     FolderChooser chooser(nullptr, nullptr, computer, "t", BIF_RETURNONLYFSDIRS);

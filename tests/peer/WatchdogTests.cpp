@@ -1,7 +1,6 @@
 // The watchdog's search and dismissal steps on windows of this thread that log what is posted to
-// them and ignore it, like a stubborn child; and the stop flag under StopMutex.
+// them and ignore it, like a stubborn child.
 #include "framework/Handle.h"
-#include "peer/Protocol.h"
 #include "peer/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +19,7 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return 0;
 }
 
-// What the window got, once everything posted to this thread has been dispatched.
-std::vector<UINT> Received(HWND window)
+std::vector<UINT> Received(HWND window) // once everything posted has been dispatched
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -31,15 +29,12 @@ std::vector<UINT> Received(HWND window)
 
 TEST(Watchdog, FindsTheChooserAndDismissesOnlyDialogFramedWindowsOtherThanTheFrame)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &RecordingProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DaRecordedWindow";
-    ::RegisterClassA(&wc);
+    g_received.clear();
     std::vector<CWindowHandle> windows;
     auto make = [&](DWORD style, const char* text, HWND parent) {
-        windows.emplace_back(::CreateWindowExA(0, wc.lpszClassName, text, style, 0, 0, 9, 9, parent, nullptr,
-                                               wc.hInstance, nullptr));
+        windows.emplace_back(
+            ::CreateWindowExA(0, "STATIC", text, style, 0, 0, 9, 9, parent, nullptr, nullptr, nullptr));
+        ::SetWindowLongPtrA(windows.back().Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc));
         return windows.back().Get();
     };
     HWND frame = make(WS_POPUP | WS_DLGFRAME, "Kavo Downloader", nullptr);
@@ -71,13 +66,4 @@ TEST(Watchdog, FindsTheChooserAndDismissesOnlyDialogFramedWindowsOtherThanTheFra
     EXPECT_TRUE(Received(frame).empty() && Received(plain).empty());
 }
 
-// The assistant must be able to stop even when the mutex's name is taken by another kind of object.
-TEST(Watchdog, StopFlagIsSetWhenStopMutexNameIsTakenByAnEvent)
-{
-    CHandle squatter(::CreateEventA(nullptr, TRUE, FALSE, protocol::kStopMutexName));
-    ASSERT_TRUE(squatter);
-    std::atomic<BOOL> stop{FALSE};
-    SetStopFlagUnderStopMutex(stop);
-    EXPECT_TRUE(stop.load());
-}
 } // namespace

@@ -1,5 +1,4 @@
-// The frame's side of the protocol for command-handler tests: records every reply; the reply
-// window and the stop flag are the test's to set.
+// The frame's side of the protocol for command-handler tests, recording every reply.
 #pragma once
 
 #include "peer/PeerLink.h"
@@ -27,7 +26,8 @@ class CFakePeerLink final : public IPeerLink
     LRESULT SendReply(DWORD code, const void* data, DWORD size) override
     {
         const auto* bytes = static_cast<const std::uint8_t*>(data);
-        m_replies.push_back({code, std::vector<std::uint8_t>(bytes, bytes + (data ? size : 0)), data == nullptr});
+        m_replies.push_back(
+            {code, std::vector<std::uint8_t>(bytes, bytes + (data ? size : 0)), data == nullptr});
         return TRUE;
     }
 
