@@ -84,6 +84,23 @@ std::uint32_t WindowToWire(HWND window)
     return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
 }
 
+std::vector<std::uint8_t> EncodeAttachRequest(std::uint32_t peerWindow, std::uint32_t replyWindow)
+{
+    std::vector<std::uint8_t> record;
+    AppendUInt32(record, protocol::kAttachRequestSize);
+    AppendUInt32(record, peerWindow);
+    AppendUInt32(record, replyWindow);
+    return record;
+}
+
+std::vector<std::uint8_t> EncodeWorkFile(std::uint32_t commandCode, const std::vector<std::uint8_t>& record)
+{
+    std::vector<std::uint8_t> bytes;
+    AppendUInt32(bytes, commandCode);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    return bytes;
+}
+
 CPeerSession::CPeerSession(SessionOptions options) : m_options(std::move(options))
 {
     m_workFolder = FindWorkFolder(m_options.workFolder);
@@ -219,11 +236,7 @@ bool CPeerSession::Launch()
 
 bool CPeerSession::SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindow)
 {
-    std::vector<std::uint8_t> record;
-    AppendUInt32(record, protocol::kAttachRequestSize);
-    AppendUInt32(record, peerWindow);
-    AppendUInt32(record, replyWindow);
-    return SendCommand(protocol::kCommandAttach, record);
+    return SendCommand(protocol::kCommandAttach, EncodeAttachRequest(peerWindow, replyWindow));
 }
 
 std::optional<Reply> CPeerSession::Attach(DWORD timeoutMs)
@@ -235,10 +248,7 @@ std::optional<Reply> CPeerSession::Attach(DWORD timeoutMs)
 
 bool CPeerSession::SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload)
 {
-    std::vector<std::uint8_t> bytes;
-    AppendUInt32(bytes, commandCode);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return WriteWorkFile(bytes) && SignalRequest();
+    return WriteWorkFile(EncodeWorkFile(commandCode, payload)) && SignalRequest();
 }
 
 bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)

@@ -115,4 +115,8 @@ class CPeerSession
 // Little-endian record building.
 void AppendUInt32(std::vector<std::uint8_t>& bytes, std::uint32_t value);
 std::uint32_t WindowToWire(HWND window);
+// Command 1's 12-byte record.
+std::vector<std::uint8_t> EncodeAttachRequest(std::uint32_t peerWindow, std::uint32_t replyWindow);
+// A whole work file: the command code, then the record.
+std::vector<std::uint8_t> EncodeWorkFile(std::uint32_t commandCode, const std::vector<std::uint8_t>& record);
 } // namespace peerkit

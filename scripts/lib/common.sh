@@ -37,8 +37,9 @@ da_build_native() {
     cmake --build "$dir" -j"$(nproc)"
 }
 
+# DA_PREFIX picks another prefix than the build's own (a test lane's).
 da_wine_env() {
-    export WINEPREFIX=$DA_BUILD/wineprefix
+    export WINEPREFIX=${DA_PREFIX:-$DA_BUILD/wineprefix}
     export WINEARCH=win64
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -50,6 +51,7 @@ da_make_prefix() {
     if [ ! -f "$WINEPREFIX/.da-ready" ]; then
         da_log "creating Wine prefix $WINEPREFIX"
         rm -rf "$WINEPREFIX"
+        mkdir -p "$(dirname "$WINEPREFIX")"
         wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.da-ready"
@@ -61,10 +63,25 @@ da_make_prefix() {
 # sub-folder): P: and Q: are private writable folders, R: a folder in which no file can be created,
 # even by root (procfs). They appear after the next wineserver start.
 da_map_test_drives() {
-    mkdir -p "$DA_BUILD/drives/p" "$DA_BUILD/drives/q"
-    ln -sfn "$DA_BUILD/drives/p" "$WINEPREFIX/dosdevices/p:"
-    ln -sfn "$DA_BUILD/drives/q" "$WINEPREFIX/dosdevices/q:"
+    local drives=${1:-$DA_BUILD/drives}
+    mkdir -p "$drives/p" "$drives/q"
+    ln -sfn "$drives/p" "$WINEPREFIX/dosdevices/p:"
+    ln -sfn "$drives/q" "$WINEPREFIX/dosdevices/q:"
     ln -sfn /proc/self/fdinfo "$WINEPREFIX/dosdevices/r:"
+}
+
+# Test lanes: each a fresh copy of the booted prefix (about a second) with test drives of its own,
+# so that lanes running at once share no named object, work file, settings key or drive, and no
+# run sees what an earlier one left. Call with no server running on the build's prefix.
+da_make_lanes() {
+    local count=$1 k lane
+    rm -rf "$DA_BUILD/lanes"
+    for k in $(seq 1 "$count"); do
+        lane=$DA_BUILD/lanes/$k
+        mkdir -p "$lane"
+        cp -a "$DA_BUILD/wineprefix" "$lane/wineprefix"
+        (DA_PREFIX=$lane/wineprefix da_wine_env && da_map_test_drives "$lane/drives")
+    done
 }
 
 DA_XVFB_PID=""

@@ -1,131 +1,75 @@
 #include "contentlist/ContentListText.h"
 
-#include "contentlist/LineFormat.h"
-
 #include <gtest/gtest.h>
 
-#include <string>
+#include <map>
 
 namespace
 {
 std::string Line(const std::string& key, const std::string& text1, int number = 1)
 {
-    ContentRecord record;
-    record.Text1 = text1;
-    record.Text2 = "t";
-    record.Number = number;
-    return FormatLineText(key.c_str(), record);
+    return "\"" + key + "\",\" " + text1 + "\",\" t\", \" " + std::to_string(number) + "\"\r\n";
 }
 
-struct Loaded
+// "whole" or "stopped", then the records as " key=text1/number" in key order.
+std::string Loaded(const std::string& bytes)
 {
-    bool whole = false;
     ContentRecordMap records;
-};
-
-Loaded Load(const std::string& bytes)
-{
-    Loaded loaded;
-    loaded.whole = ParseContentListText(bytes, TableCodePage(932), loaded.records);
-    return loaded;
+    std::string text = ParseContentListText(bytes, TableCodePage(932), records) ? "whole" : "stopped";
+    for (const auto& entry : std::map<std::string, ContentRecord>(records.begin(), records.end()))
+        text += " " + entry.first + "=" + entry.second.Text1 + "/" + std::to_string(entry.second.Number);
+    return text;
 }
 } // namespace
 
-TEST(ContentListText, LineEnds)
+TEST(ContentListText, Lines)
 {
-    EXPECT_TRUE(Load("").whole);
-    EXPECT_TRUE(Load("").records.empty());
-
-    const std::string a = Line("a", "A");
-    const std::string b = Line("b", "B");
-    const std::string lastWithoutEnd = b.substr(0, b.size() - 2);
-    Loaded loaded = Load(a + lastWithoutEnd);
-    EXPECT_TRUE(loaded.whole);
-    EXPECT_EQ(loaded.records.size(), 2u);
-    EXPECT_EQ(loaded.records["b"].Text1, "B");
-
-    EXPECT_TRUE(Load(a + b).whole);
-    EXPECT_EQ(Load(a + b).records.size(), 2u);
-
-    // Lines that end in LF alone read the same.
-    loaded = Load("\"a\",\" A\",\" t\", \" 3\"\n\"b\",\" B\",\" t\", \" 4\"\n");
-    EXPECT_TRUE(loaded.whole);
-    EXPECT_EQ(loaded.records["a"].Number, 3);
-    EXPECT_EQ(loaded.records["b"].Number, 4);
-}
-
-TEST(ContentListText, StopsAtTheFirstRejectedLineKeepingEarlierRecords)
-{
-    const std::string a = Line("a", "A");
-    const std::string b = Line("b", "B");
-    Loaded loaded = Load(a + b + "\r\n");
-    EXPECT_FALSE(loaded.whole);
-    EXPECT_EQ(loaded.records.size(), 2u);
-
-    loaded = Load(a + "\r\n" + b);
-    EXPECT_FALSE(loaded.whole);
-    EXPECT_EQ(loaded.records.size(), 1u);
-    EXPECT_EQ(loaded.records.count("a"), 1u);
-
-    loaded = Load(a + " \t\r\n" + b);
-    EXPECT_FALSE(loaded.whole);
-    EXPECT_EQ(loaded.records.size(), 1u);
-
-    loaded = Load("\"x\",\" y\"\r\n" + a);
-    EXPECT_FALSE(loaded.whole);
-    EXPECT_TRUE(loaded.records.empty());
-
-    EXPECT_FALSE(Load("\r\n").whole);
-}
-
-TEST(ContentListText, LastLineOfAKeyWinsAndKeysAreCaseSensitive)
-{
-    Loaded loaded =
-        Load(Line("k", "first", 1) + Line("abc", "lower") + Line("ABC", "upper") + Line("k", "second", 2));
-    EXPECT_TRUE(loaded.whole);
-    EXPECT_EQ(loaded.records.size(), 3u);
-    EXPECT_EQ(loaded.records["k"].Text1, "second");
-    EXPECT_EQ(loaded.records["k"].Number, 2);
-    EXPECT_EQ(loaded.records["abc"].Text1, "lower");
-    EXPECT_EQ(loaded.records["ABC"].Text1, "upper");
+    const std::string a = Line("a", "A", 3), b = Line("b", "B", 4);
+    struct { const char* name; std::string bytes; const char* loaded; } const rows[] = {
+        {"empty", "", "whole"}, {"a lone CR LF", "\r\n", "stopped"}, {"CR LF after each", a + b, "whole a=A/3 b=B/4"},
+        {"the last line needs no end", a + b.substr(0, b.size() - 2), "whole a=A/3 b=B/4"},
+        {"LF alone", "\"a\",\" A\",\" t\", \" 3\"\n\"b\",\" B\",\" t\", \" 4\"\n", "whole a=A/3 b=B/4"},
+        {"last line of a key wins", a + Line("k", "1st") + b + Line("k", "2nd", 2), "whole a=A/3 b=B/4 k=2nd/2"},
+        {"keys are case-sensitive", Line("abc", "lower") + Line("ABC", "upper"), "whole ABC=upper/1 abc=lower/1"},
+        {"an empty line at the end", a + b + "\r\n", "stopped a=A/3 b=B/4"},
+        {"an empty line stops the rest", a + "\r\n" + b, "stopped a=A/3"},
+        {"a blank line stops the rest", a + " \t\r\n" + b, "stopped a=A/3"},
+        {"a short first line", "\"x\",\" y\"\r\n" + a, "stopped"},
+        {"a CR left before the end spoils the number", "\"k\",\" a\",\" b\", \" 7\"\r\r\n", "whole k=a/0"},
+        {"Ctrl-Z ends the text", a + "\x1A" + b, "whole a=A/3"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Loaded(row.bytes), row.loaded) << row.name;
 }
 
 // What the C runtime's text-mode stream makes of the bytes on Windows.
-TEST(ContentListText, TextModeConversion)
+TEST(ContentListText, TextMode)
 {
-    EXPECT_EQ(ToTextMode("a\r\nb\r\n"), "a\nb\n");
-    EXPECT_EQ(ToTextMode("a\r\r\nb"), "a\r\nb");
-    EXPECT_EQ(ToTextMode("a\rb\n\r"), "a\rb\n\r");
-    EXPECT_EQ(ToTextMode("a\r\n\x1A\r\nb"), "a\n");
-    EXPECT_EQ(ToTextMode(std::string("a\0b\r\n", 5)), std::string("a\0b\n", 4));
-    EXPECT_EQ(ToTextMode("\x1A"), "");
-
-    // A CR left over before the line end spoils the fourth field, not the line.
-    Loaded loaded = Load("\"k\",\" a\",\" b\", \" 7\"\r\r\n");
-    EXPECT_TRUE(loaded.whole);
-    EXPECT_EQ(loaded.records["k"].Number, 0);
-    loaded = Load(Line("a", "A") + "\x1A" + Line("b", "B"));
-    EXPECT_TRUE(loaded.whole);
-    EXPECT_EQ(loaded.records.count("b"), 0u);
+    struct { std::string bytes, text; } const rows[] = {
+        {"a\r\nb\r\n", "a\nb\n"}, {"a\r\r\nb", "a\r\nb"}, {"a\rb\n\r", "a\rb\n\r"}, {"\r\n\r\n", "\n\n"},
+        {"a\r\n\x1A\r\nb", "a\n"}, {"\x1A", ""}, {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ToTextMode(row.bytes), row.text) << row.bytes;
 }
 
 // Other writers name the mutex byte by byte: a trail byte 0x5C becomes a slash as well.
-TEST(ContentListLockName, EveryBackslashByteBecomesASlash)
+TEST(ContentListText, LockName)
 {
-    EXPECT_EQ(ContentListLockName("C:\\Users\\Me\\List.CSV"), "C:/Users/Me/List.CSV");
     EXPECT_EQ(ContentListLockName("\\\\server\\share\\l"), "//server/share/l");
-    EXPECT_EQ(ContentListLockName(""), "");
     EXPECT_EQ(ContentListLockName("C:\\\x95\x5C\\\x83\x5C.txt"), "C:/\x95//\x83/.txt");
 }
 
-TEST(ContentListFolder, FolderOfPath)
+TEST(ContentListText, FolderOfPath)
 {
     const CCodePage& sjis = TableCodePage(932);
-    EXPECT_EQ(FolderOfPath("C:\\a\\list.txt", sjis), "C:\\a\\");
-    EXPECT_EQ(FolderOfPath("C:\\list.txt", sjis), "C:\\");
-    EXPECT_EQ(FolderOfPath("C:/a/b/list.txt", sjis), "C:/a/b/");
-    EXPECT_EQ(FolderOfPath("C:list.txt", sjis), "C:");
-    EXPECT_EQ(FolderOfPath("list.txt", sjis), ".\\");
-    EXPECT_EQ(FolderOfPath("C:\\\x95\x5C.txt", sjis), "C:\\");
-    EXPECT_EQ(FolderOfPath("C:\\\x95\x5C.txt", SingleByteCodePage()), "C:\\\x95\\");
+    struct { const char* path; const CCodePage& page; const char* folder; } const rows[] = {
+        {"C:\\a\\list.txt", sjis, "C:\\a\\"}, {"C:\\list.txt", sjis, "C:\\"}, {"C:/a/b/l", sjis, "C:/a/b/"},
+        {"C:list.txt", sjis, "C:"}, {"z:l", sjis, "z:"}, {"a:l", sjis, "a:"}, {"Z:l", sjis, "Z:"}, {"A:l", sjis, "A:"},
+        {"list.txt", sjis, ".\\"}, {"C", sjis, ".\\"}, {"1:l", sjis, ".\\"}, {"@:l", sjis, ".\\"}, {"[:l", sjis, ".\\"},
+        {"`:l", sjis, ".\\"}, {"{:l", sjis, ".\\"}, {"C;l", sjis, ".\\"}, {"C:\\\x95\x5C.txt", sjis, "C:\\"},
+        {"C:\\\x95\x5C.txt", SingleByteCodePage(), "C:\\\x95\\"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FolderOfPath(row.path, row.page), row.folder) << row.path;
 }

@@ -2,107 +2,72 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace
 {
 using Fields = std::vector<std::string>;
+const Fields kNothing; // Split's false: a split line always has at least one field
 
-Fields SplitLine(const char* line, const CCodePage& codePage = TableCodePage(932), bool trim = true)
+Fields SplitLine(const char* line, const CCodePage& codePage, bool trim)
 {
     CCsvTokenizer tokenizer(codePage);
     tokenizer.SetTrim(trim);
     EXPECT_TRUE(tokenizer.SetLine(line));
     Fields fields{"stale"};
-    if (!tokenizer.Split(fields))
-    {
-        EXPECT_TRUE(fields.empty());
-        return {"<nothing to split>"};
-    }
+    const bool split = tokenizer.Split(fields);
+    EXPECT_TRUE(split || fields.empty());
     return fields;
-}
-
-std::string Unquoted(std::string field, const CCodePage& codePage = TableCodePage(932))
-{
-    CCsvTokenizer(codePage).Unquote(field);
-    return field;
 }
 } // namespace
 
-TEST(CsvTokenizerSplit, SplitsQuotedFieldsAndKeepsTheirInnerBlanks)
+TEST(CsvTokenizer, Split)
 {
-    EXPECT_EQ(SplitLine("\"A1\",\" C:\\Files\\a.txt\",\" b\", \" 42\""),
-              (Fields{"A1", " C:\\Files\\a.txt", " b", " 42"}));
-    EXPECT_EQ(SplitLine("\"k\",\"a,b\",\" d\", \" 7\""), (Fields{"k", "a,b", " d", " 7"}));
-    EXPECT_EQ(SplitLine("a,b,c,d,e,f"), (Fields{"a", "b", "c", "d", "e", "f"}));
+    const CCodePage& sjis = TableCodePage(932);
+    const CCodePage& single = SingleByteCodePage();
+    struct { const char* line; const CCodePage& page; bool trim; Fields fields; } const rows[] = {
+        {"\"A1\",\" C:\\a.txt\",\" b\", \" 42\"", sjis, true, {"A1", " C:\\a.txt", " b", " 42"}},
+        {"a,b,c,d,e,f", sjis, true, {"a", "b", "c", "d", "e", "f"}}, {"a,,b", sjis, true, {"a", "", "b"}},
+        {"a,", sjis, true, {"a", ""}}, {",", sjis, true, {"", ""}}, {"\"a\",", sjis, true, {"a", ""}},
+        {" \t a \t,\t b ,  \" c \" ", sjis, true, {"a \t", "b ", " c  "}}, // leading blanks go, trailing stay
+        {"  a, b", single, false, {"  a", " b"}},
+        {"\"k,a", sjis, true, {"k,a"}}, {"x\"y,z,", sjis, true, {"xy,z,"}}, // an open quote runs to the end
+        {"\"k\",\"a,b\"", sjis, true, {"k", "a,b"}}, {"a\"b,c\"d,e", sjis, true, {"ab,cd", "e"}},
+        {"\"a\"\"b\",c", sjis, true, {"a\"b", "c"}}, {"", sjis, true, kNothing}, {nullptr, sjis, true, kNothing},
+        {" \t \t", sjis, true, kNothing}, {" \t", single, false, {" \t"}},
+        // 0x81 is a Shift-JIS lead byte: the byte after it is no separator and no quote.
+        {"\"\x81\x2C\",\"\x81\x22\",\x95\x5C", sjis, true, {"\x81\x2C", "\x81\x22", "\x95\x5C"}},
+        {"a\x81,b", sjis, true, {"a\x81,b"}}, {"a\x81,b", single, true, {"a\x81", "b"}},
+        {"a,\x81", sjis, true, {"a", "\x81"}}, // a lead byte at the very end stands alone
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(SplitLine(row.line, row.page, row.trim), row.fields) << (row.line ? row.line : "null");
 }
 
-TEST(CsvTokenizerSplit, EmptyAndTrailingSeparators)
+TEST(CsvTokenizer, ANewLineReplacesTheLastOne)
 {
-    EXPECT_EQ(SplitLine("a,,b"), (Fields{"a", "", "b"}));
-    EXPECT_EQ(SplitLine("a,"), (Fields{"a", ""}));
-    EXPECT_EQ(SplitLine(","), (Fields{"", ""}));
-    EXPECT_EQ(SplitLine("\"a\","), (Fields{"a", ""}));
-}
-
-TEST(CsvTokenizerSplit, LeadingBlanksGoTrailingBlanksStay)
-{
-    EXPECT_EQ(SplitLine(" \t a \t,\t b ,  \" c \" "), (Fields{"a \t", "b ", " c  "}));
-    EXPECT_EQ(SplitLine("  a, b", SingleByteCodePage(), false), (Fields{"  a", " b"}));
-}
-
-TEST(CsvTokenizerSplit, SeparatorInsideAnOpenQuoteDoesNotSplit)
-{
-    EXPECT_EQ(SplitLine("\"k,a"), (Fields{"k,a"}));
-    EXPECT_EQ(SplitLine("a\"b,c\"d,e"), (Fields{"ab,cd", "e"}));
-    EXPECT_EQ(SplitLine("x\"y,z,"), (Fields{"xy,z,"}));
-    EXPECT_EQ(SplitLine("\"a\"\"b\",c"), (Fields{"a\"b", "c"}));
-}
-
-TEST(CsvTokenizerSplit, NothingToSplit)
-{
-    EXPECT_EQ(SplitLine(""), (Fields{"<nothing to split>"}));
-    EXPECT_EQ(SplitLine(nullptr), (Fields{"<nothing to split>"}));
-    EXPECT_EQ(SplitLine(" \t \t"), (Fields{"<nothing to split>"}));
-    EXPECT_EQ(SplitLine(" \t", SingleByteCodePage(), false), (Fields{" \t"}));
-
     CCsvTokenizer tokenizer(SingleByteCodePage());
-    tokenizer.SetLine("a,b");
-    tokenizer.SetLine("");
     Fields fields;
-    EXPECT_FALSE(tokenizer.Split(fields));
+    tokenizer.SetLine("a,b");
+    EXPECT_FALSE(tokenizer.SetLine("") && tokenizer.Split(fields));
+    EXPECT_TRUE(tokenizer.SetLine("c") && tokenizer.Split(fields) && fields == Fields{"c"});
+    EXPECT_FALSE(tokenizer.SetLine("  ") && tokenizer.Split(fields));
 }
 
-// 0x81 is a Shift-JIS lead byte: the byte after it is part of the character, never a separator or
-// a quote, though a single-byte page reads the same bytes differently.
-TEST(CsvTokenizerSplit, DoubleByteTrailBytesAreNeitherSeparatorsNorQuotes)
+TEST(CsvTokenizer, Unquote)
 {
-    EXPECT_EQ(SplitLine("\"\x81\x2C\",\"\x81\x22\",\x95\x5C"), (Fields{"\x81\x2C", "\x81\x22", "\x95\x5C"}));
-    EXPECT_EQ(SplitLine("a\x81,b", SingleByteCodePage()), (Fields{"a\x81", "b"}));
-    EXPECT_EQ(SplitLine("a\x81,b"), (Fields{"a\x81,b"}));
-    // A lead byte at the very end stands alone.
-    EXPECT_EQ(SplitLine("a,\x81"), (Fields{"a", "\x81"}));
-}
-
-TEST(CsvTokenizerUnquote, PairsMergeAndLoneQuotesVanish)
-{
-    EXPECT_EQ(Unquoted("\"\""), "\"");
-    EXPECT_EQ(Unquoted("\"\"\""), "\"");
-    EXPECT_EQ(Unquoted("\"\"\"\""), "\"\"");
-    EXPECT_EQ(Unquoted("\"a\""), "a");
-    EXPECT_EQ(Unquoted("a\"b"), "ab");
-    EXPECT_EQ(Unquoted("a\"\""), "a\"");
-    EXPECT_EQ(Unquoted("\"a\"\""), "a\"");
-    EXPECT_EQ(Unquoted("\" a\"\"b\""), " a\"b");
-    EXPECT_EQ(Unquoted("plain"), "plain");
-    EXPECT_EQ(Unquoted(""), "");
-}
-
-TEST(CsvTokenizerUnquote, TrailByteQuoteStays)
-{
-    EXPECT_EQ(Unquoted("\"\x81\"\""), "\x81\"");
-    EXPECT_EQ(Unquoted("\"\x81\"\"", SingleByteCodePage()), "\x81\"");
-    EXPECT_EQ(Unquoted("\x81\"", SingleByteCodePage()), "\x81");
-    EXPECT_EQ(Unquoted("\x81\""), "\x81\"");
+    const CCodePage& sjis = TableCodePage(932);
+    const CCodePage& single = SingleByteCodePage();
+    struct { const char* field; const CCodePage& page; const char* unquoted; } const rows[] = {
+        {"\"\"", sjis, "\""}, {"\"\"\"", sjis, "\""}, {"\"\"\"\"", sjis, "\"\""}, {"\"a\"", sjis, "a"},
+        {"a\"b", sjis, "ab"}, {"a\"\"", sjis, "a\""}, {"\"a\"\"", sjis, "a\""}, {"\" a\"\"b\"", sjis, " a\"b"},
+        {"plain", sjis, "plain"}, {"", sjis, ""}, {"ab\"cd\"ef", sjis, "abcdef"},
+        // A quote after a lead byte is its trail byte and stays.
+        {"\"\x81\"\"", sjis, "\x81\""}, {"\x81\"", sjis, "\x81\""},
+        {"\"\x81\"\"", single, "\x81\""}, {"\x81\"", single, "\x81"},
+    };
+    for (const auto& row : rows)
+    {
+        std::string field = row.field;
+        CCsvTokenizer(row.page).Unquote(field);
+        EXPECT_EQ(field, row.unquoted) << row.field;
+    }
 }

@@ -2,124 +2,95 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
-#include <vector>
 
 namespace
 {
-using namespace downloadrecord;
+using Bytes = std::vector<std::uint8_t>;
 
-void PutUInt32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value)
+// The record's layout, spelled out here so that a wrong offset in the decoder cannot hide.
+constexpr std::size_t kCaption = 24, kListFilePath = 280, kHeader = 544, kEntry = 772, kListKey = 260;
+
+// A record with room for `slots` entries and EntryCount = count, cut to `size` bytes when not 0.
+Bytes Record(std::int32_t count, std::size_t slots, std::uint32_t tag = 1316, std::size_t size = 0)
 {
+    Bytes bytes(kHeader + slots * kEntry, 0);
+    auto text = [&bytes](std::size_t at, const std::string& s) { std::memcpy(&bytes[at], s.data(), s.size()); };
     for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void PutText(std::vector<std::uint8_t>& bytes, std::size_t offset, const std::string& text)
-{
-    std::memcpy(bytes.data() + offset, text.data(), text.size());
-}
-
-// A record with room for `slots` entries, EntryCount = entries.
-std::vector<std::uint8_t> Record(std::int32_t entryCount, std::size_t slots)
-{
-    std::vector<std::uint8_t> bytes(kHeaderSize + slots * kEntrySize, 0);
-    PutUInt32(bytes, kSizeTagOffset, 1316);
-    PutUInt32(bytes, kEntryCountOffset, static_cast<std::uint32_t>(entryCount));
-    PutText(bytes, kCaptionOffset, "Caption");
-    PutText(bytes, kListFilePathOffset, "C:\\list.csv");
+    {
+        bytes[i] = static_cast<std::uint8_t>(tag >> (8 * i));
+        bytes[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
+    }
+    text(8, "peer's own bytes");
+    text(kCaption, "Caption");
+    text(kListFilePath, "C:\\list.csv");
     for (std::size_t i = 0; i < slots; ++i)
     {
-        PutText(bytes, kHeaderSize + i * kEntrySize + kFileNameOffset, "file" + std::to_string(i));
-        PutText(bytes, kHeaderSize + i * kEntrySize + kListKeyOffset, "key" + std::to_string(i));
+        text(kHeader + i * kEntry, "file" + std::to_string(i));
+        text(kHeader + i * kEntry + kListKey, "key" + std::to_string(i));
     }
+    if (size)
+        bytes.resize(size);
     return bytes;
 }
 
-DownloadRequestStatus StatusOf(const std::vector<std::uint8_t>& bytes)
+// "Decoded <EntryCount> <caption>|<list file> <file>:<key>..." or the refusal's name.
+std::string Decoded(const Bytes& bytes)
 {
-    return DecodeDownloadRequest(bytes.data(), bytes.size()).status;
-}
-
-TEST(DownloadRequestDecode, ReadsEveryField)
-{
-    std::vector<std::uint8_t> bytes = Record(2, 2);
-    PutText(bytes, 8, "peer's own bytes");
     DecodedDownloadRequest decoded = DecodeDownloadRequest(bytes.data(), bytes.size());
-    ASSERT_EQ(decoded.status, DownloadRequestStatus::Decoded);
-    EXPECT_EQ(decoded.request.entryCount, 2);
-    EXPECT_EQ(decoded.request.caption, "Caption");
-    EXPECT_EQ(decoded.request.listFilePath, "C:\\list.csv");
-    ASSERT_EQ(decoded.request.entries.size(), 2u);
-    EXPECT_EQ(decoded.request.entries[1].fileName, "file1");
-    EXPECT_EQ(decoded.request.entries[1].listKey, "key1");
+    const char* const refusals[] = {"", "NotARequest", "Truncated", "Unterminated"}; // in the enum's order
+    if (decoded.status != DownloadRequestStatus::Decoded)
+        return refusals[static_cast<int>(decoded.status)];
+    const DownloadRequest& request = decoded.request;
+    std::string text = "Decoded " + std::to_string(request.entryCount) + " " + request.caption + "|" +
+                       request.listFilePath;
+    for (const ContentEntry& entry : request.entries)
+        text += " " + entry.fileName + ":" + entry.listKey;
+    return text;
 }
 
-TEST(DownloadRequestDecode, EntryCountZeroOrLessMeansNoEntries)
+TEST(DownloadRequestDecode, Records)
 {
-    for (std::int32_t count : {0, -1, -3, INT32_MIN})
-    {
-        std::vector<std::uint8_t> bytes = Record(count, 1);
-        DecodedDownloadRequest decoded = DecodeDownloadRequest(bytes.data(), bytes.size());
-        ASSERT_EQ(decoded.status, DownloadRequestStatus::Decoded) << count;
-        EXPECT_EQ(decoded.request.entryCount, count);
-        EXPECT_TRUE(decoded.request.entries.empty());
-    }
-    // No entry is read at all: a header alone is a whole request without entries.
-    std::vector<std::uint8_t> header = Record(0, 0);
-    EXPECT_EQ(StatusOf(header), DownloadRequestStatus::Decoded);
-}
-
-TEST(DownloadRequestDecode, RefusesWhatIsNoRequest)
-{
-    std::vector<std::uint8_t> wrongTag = Record(1, 1);
-    PutUInt32(wrongTag, kSizeTagOffset, 524);
-    EXPECT_EQ(StatusOf(wrongTag), DownloadRequestStatus::NotARequest);
-    EXPECT_EQ(StatusOf({0x24, 0x05, 0}), DownloadRequestStatus::NotARequest);
-    EXPECT_EQ(StatusOf({}), DownloadRequestStatus::NotARequest);
+    const std::string head = " Caption|C:\\list.csv";
+    struct { const char* name; Bytes bytes; std::string decoded; } const rows[] = {
+        {"two entries", Record(2, 2), "Decoded 2" + head + " file0:key0 file1:key1"},
+        {"one entry", Record(1, 1), "Decoded 1" + head + " file0:key0"},
+        {"room to spare", Record(1, 3), "Decoded 1" + head + " file0:key0"},
+        {"EntryCount 0", Record(0, 1), "Decoded 0" + head}, {"EntryCount -1", Record(-1, 1), "Decoded -1" + head},
+        {"INT32_MIN", Record(INT32_MIN, 1), "Decoded -2147483648" + head},
+        {"a header alone", Record(0, 0), "Decoded 0" + head},
+        {"tag 524", Record(1, 1, 524), "NotARequest"}, {"tag 1317", Record(1, 1, 1317), "NotARequest"},
+        {"tag with a high byte", Record(1, 1, 1316 + 0x01000000), "NotARequest"},
+        {"three bytes", Record(1, 1, 1316, 3), "NotARequest"}, {"the tag alone", Record(1, 1, 1316, 4), "Truncated"},
+        {"header one byte short", Record(0, 0, 1316, kHeader - 1), "Truncated"},
+        {"EntryCount beyond the entries", Record(2, 1), "Truncated"},
+        {"INT32_MAX", Record(INT32_MAX, 1), "Truncated"},
+        {"last entry one byte short", Record(2, 2, 1316, kHeader + 2 * kEntry - 1), "Truncated"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Decoded(row.bytes), row.decoded) << row.name;
     EXPECT_EQ(DecodeDownloadRequest(nullptr, 1316).status, DownloadRequestStatus::NotARequest);
 }
 
-TEST(DownloadRequestDecode, RefusesEntriesBeyondThePayload)
+TEST(DownloadRequestDecode, TextsNeedTheirTerminatorInsideTheirField)
 {
-    std::vector<std::uint8_t> shortHeader = Record(0, 1);
-    shortHeader.resize(kHeaderSize - 1);
-    EXPECT_EQ(StatusOf(shortHeader), DownloadRequestStatus::Truncated);
-    EXPECT_EQ(StatusOf(Record(2, 1)), DownloadRequestStatus::Truncated);
-    EXPECT_EQ(StatusOf(Record(INT32_MAX, 1)), DownloadRequestStatus::Truncated);
-    std::vector<std::uint8_t> lastEntryCut = Record(2, 2);
-    lastEntryCut.pop_back();
-    EXPECT_EQ(StatusOf(lastEntryCut), DownloadRequestStatus::Truncated);
-    std::vector<std::uint8_t> roomToSpare = Record(1, 3);
-    EXPECT_EQ(StatusOf(roomToSpare), DownloadRequestStatus::Decoded);
-}
-
-TEST(DownloadRequestDecode, RefusesTextsWithoutTerminatorInTheirField)
-{
-    struct Field
-    {
-        const char* name;
-        std::size_t offset;
-        std::size_t size;
+    struct { const char* name; std::size_t offset, size; } const rows[] = {
+        {"Caption", kCaption, 256}, {"ListFilePath", kListFilePath, 260},
+        {"first FileName", kHeader, 260}, {"first ListKey", kHeader + kListKey, 512},
+        {"second FileName", kHeader + kEntry, 260}, {"second ListKey", kHeader + kEntry + kListKey, 512},
     };
-    const Field fields[] = {
-        {"Caption", kCaptionOffset, kCaptionSize},
-        {"ListFilePath", kListFilePathOffset, kListFilePathSize},
-        {"FileName", kHeaderSize + kEntrySize + kFileNameOffset, kFileNameSize},
-        {"ListKey", kHeaderSize + kEntrySize + kListKeyOffset, kListKeySize},
-    };
-    for (const Field& field : fields)
+    for (const auto& row : rows)
     {
-        std::vector<std::uint8_t> bytes = Record(2, 2);
-        std::memset(bytes.data() + field.offset, 'x', field.size);
-        EXPECT_EQ(StatusOf(bytes), DownloadRequestStatus::Unterminated) << field.name;
-        // The longest text that fits: its NUL in the field's last byte.
-        bytes[field.offset + field.size - 1] = 0;
-        EXPECT_EQ(StatusOf(bytes), DownloadRequestStatus::Decoded) << field.name;
+        Bytes bytes = Record(2, 2);
+        std::memset(&bytes[row.offset], 'x', row.size);
+        EXPECT_EQ(Decoded(bytes), "Unterminated") << row.name;
+        bytes[row.offset + row.size - 1] = 0; // the longest text that fits
+        EXPECT_NE(Decoded(bytes).find(std::string(row.size - 1, 'x')), std::string::npos) << row.name;
     }
     // An entry after the EntryCount-th is not the request's and is not read.
-    std::vector<std::uint8_t> spare = Record(1, 2);
-    std::memset(spare.data() + kHeaderSize + kEntrySize, 'x', kEntrySize);
-    EXPECT_EQ(StatusOf(spare), DownloadRequestStatus::Decoded);
+    Bytes spare = Record(1, 2);
+    std::memset(&spare[kHeader + kEntry], 'x', kEntry);
+    EXPECT_EQ(Decoded(spare), "Decoded 1 Caption|C:\\list.csv file0:key0");
 }
 } // namespace

@@ -6,144 +6,81 @@ namespace
 {
 using Bytes = std::vector<std::uint8_t>;
 
-void PutUInt32(Bytes& bytes, std::size_t offset, std::uint32_t value)
+// The 524-byte record: tag, then the two 260-byte path fields; cut or padded with 'z' to size.
+Bytes Record(const std::string& source, const std::string& destination, std::uint32_t tag = 524,
+             std::size_t size = 524)
 {
+    Bytes bytes(524, 0);
     for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-Bytes Record(const std::string& source, const std::string& destination, std::uint32_t sizeTag = 524)
-{
-    Bytes bytes(kFinishRequestSize, 0);
-    PutUInt32(bytes, 0, sizeTag);
+        bytes[i] = static_cast<std::uint8_t>(tag >> (8 * i));
     std::copy(source.begin(), source.end(), bytes.begin() + 4);
     std::copy(destination.begin(), destination.end(), bytes.begin() + 264);
+    bytes.resize(size, 'z');
     return bytes;
 }
 
-TEST(DecodeFinishRequest, WholeRecordGivesBothPaths)
+// "Ignore", "Refuse <error>" or "Place <source>|<destination>".
+std::string Decided(const Bytes& payload)
 {
-    DecodedFinishRequest decoded = DecodeFinishRequest(Record("C:\\t\\a.tmp", "D:\\d\\a.txt"));
-    ASSERT_EQ(decoded.decision, FinishDecision::Place);
-    EXPECT_EQ(decoded.request.sourcePath, "C:\\t\\a.tmp");
-    EXPECT_EQ(decoded.request.destinationPath, "D:\\d\\a.txt");
-}
-
-TEST(DecodeFinishRequest, ShortPayloadIsIgnoredWhateverItsTag)
-{
-    Bytes whole = Record("C:\\a", "C:\\b");
-    for (std::size_t size : {0u, 1u, 3u, 4u, 263u, 264u, 523u})
-    {
-        Bytes payload(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_EQ(DecodeFinishRequest(payload).decision, FinishDecision::Ignore) << size;
-    }
-}
-
-TEST(DecodeFinishRequest, OnlyTag524IsAccepted)
-{
-    for (std::uint32_t tag : {0u, 523u, 525u, 1316u, 0x0C020000u, 0xFFFFFFFFu})
-        EXPECT_EQ(DecodeFinishRequest(Record("C:\\a", "C:\\b", tag)).decision, FinishDecision::Ignore) << tag;
-    // A download request's record, tag and length alike, under command 3.
-    Bytes download(1316, 'x');
-    PutUInt32(download, 0, 1316);
-    EXPECT_EQ(DecodeFinishRequest(download).decision, FinishDecision::Ignore);
-}
-
-TEST(DecodeFinishRequest, BytesBeyondTheRecordAreIgnored)
-{
-    Bytes payload = Record("C:\\a", "C:\\b");
-    payload.resize(700, 'z');
     DecodedFinishRequest decoded = DecodeFinishRequest(payload);
-    ASSERT_EQ(decoded.decision, FinishDecision::Place);
-    EXPECT_EQ(decoded.request.destinationPath, "C:\\b");
+    if (decoded.decision == FinishDecision::Ignore)
+        return "Ignore";
+    if (decoded.decision == FinishDecision::Refuse)
+        return "Refuse " + std::to_string(decoded.refusal) + decoded.request.sourcePath;
+    return "Place " + decoded.request.sourcePath + "|" + decoded.request.destinationPath;
 }
 
-TEST(DecodeFinishRequest, PathEndsAtItsFirstTerminator)
+TEST(DecodeFinishRequest, Decisions)
 {
-    std::string longest(259, 'p');
-    Bytes payload = Record(longest, std::string("C:\\b\0stale tail", 15));
-    DecodedFinishRequest decoded = DecodeFinishRequest(payload);
-    ASSERT_EQ(decoded.decision, FinishDecision::Place);
-    EXPECT_EQ(decoded.request.sourcePath, longest);
-    EXPECT_EQ(decoded.request.destinationPath, "C:\\b");
-}
-
-TEST(DecodeFinishRequest, FieldWithoutTerminatorIsRefusedAsTooLong)
-{
-    std::string full(260, 'p');
-    for (const Bytes& payload : {Record(full, "C:\\b"), Record("C:\\a", full), Record(full, full)})
-    {
-        DecodedFinishRequest decoded = DecodeFinishRequest(payload);
-        EXPECT_EQ(decoded.decision, FinishDecision::Refuse);
-        EXPECT_EQ(decoded.refusal, kErrorFilenameExcedRange);
-        EXPECT_TRUE(decoded.request.sourcePath.empty());
-    }
-    // The unterminated source must not run on into the destination's field.
-    Bytes payload = Record(full, "C:\\b");
-    payload.resize(kFinishRequestSize);
-    EXPECT_EQ(DecodeFinishRequest(payload).decision, FinishDecision::Refuse);
-}
-
-TEST(DecodeFinishRequest, EmptyPathIsRefused)
-{
-    for (const Bytes& payload : {Record("", "C:\\b"), Record("C:\\a", ""), Record("", "")})
-    {
-        DecodedFinishRequest decoded = DecodeFinishRequest(payload);
-        EXPECT_EQ(decoded.decision, FinishDecision::Refuse);
-        EXPECT_EQ(decoded.refusal, kErrorInvalidParameter);
-    }
-}
-
-struct PathPair
-{
-    const char* first;
-    const char* second;
-    bool same932;
-    bool same1252;
-};
-
-TEST(SamePathIgnoringCase, ComparesWholeCharactersOfTheCodePage)
-{
-    const PathPair cases[] = {
-        {"C:\\Dir\\File.TXT", "c:\\dir\\file.txt", true, true},
-        {"", "", true, true},
-        {"C:\\a.txt", "C:\\b.txt", false, false},
-        {"C:\\a.txt", "C:\\a.txt2", false, false},
-        {"C:\\a.txt2", "C:\\a.txt", false, false},
-        {"C:\\d\\..\\a.txt", "C:\\a.txt", false, false}, // no normalisation
-        {"C:\\@", "C:\\`", false, false},                // neighbours of the letters
-        {"C:\\[", "C:\\{", false, false},
-        // cp932 katakana A (83 41) and DI (83 61): trail bytes that look like 'A' and 'a'.
-        {"C:\\\x83\x41.txt", "C:\\\x83\x61.txt", false, true},
-        // Full-width a (82 81) and A (82 60) are one letter in two cases.
-        {"C:\\\x82\x81.txt", "C:\\\x82\x60.txt", true, false},
-        // Greek alpha and Alpha; Cyrillic a/A, o/O (after the gap at 84 7F) and ya/YA.
-        {"\x83\xBF", "\x83\x9F", true, false},
-        {"\x84\x70", "\x84\x40", true, false},
-        {"\x84\x80", "\x84\x4F", true, false},
-        {"\x84\x91", "\x84\x60", true, false},
-        {"\x84\x7F", "\x84\x4F", false, false},
-        // A trail byte 0x5C is no separator and the letters after it still fold.
-        {"C:\\\x95\x5C\\Ab", "c:\\\x95\x5C\\aB", true, true},
-        {"C:\\\x95\x5C", "C:\\\x95\x7C", false, false},
-        // A lead byte at the very end stands alone.
-        {"a\x95", "A\x95", true, true},
-        // A lead byte swallows the letter after it, which then does not fold.
-        {"\x95x", "\x95X", false, true},
+    const std::string full(260, 'p'), longest(259, 'p');
+    struct { const char* name; Bytes payload; std::string decided; } const rows[] = {
+        {"whole record", Record("C:\\t\\a.tmp", "D:\\d\\a.txt"), "Place C:\\t\\a.tmp|D:\\d\\a.txt"},
+        {"bytes beyond the record", Record("C:\\a", "C:\\b", 524, 700), "Place C:\\a|C:\\b"},
+        {"a path ends at its first NUL", Record(longest, std::string("C:\\b\0tail", 9)), "Place " + longest + "|C:\\b"},
+        {"empty", Record("a", "b", 524, 0), "Ignore"}, {"the tag alone", Record("a", "b", 524, 4), "Ignore"},
+        {"one byte short", Record("a", "b", 524, 523), "Ignore"}, {"tag 523", Record("a", "b", 523), "Ignore"},
+        {"tag 525", Record("a", "b", 525), "Ignore"}, {"tag 1316", Record("a", "b", 1316, 1316), "Ignore"},
+        {"tag byte 2", Record("a", "b", 524 + (1u << 8)), "Ignore"},
+        {"tag byte 3", Record("a", "b", 524 + (1u << 16)), "Ignore"},
+        {"tag byte 4", Record("a", "b", 524 + (1u << 24)), "Ignore"},
+        {"source without NUL", Record(full, "b"), "Refuse 206"}, {"destination too", Record("a", full), "Refuse 206"},
+        {"neither with a NUL", Record(full, full), "Refuse 206"}, {"empty source", Record("", "b"), "Refuse 87"},
+        {"empty destination", Record("a", ""), "Refuse 87"}, {"both empty", Record("", ""), "Refuse 87"},
     };
-    for (const PathPair& pair : cases)
-    {
-        EXPECT_EQ(SamePathIgnoringCase(pair.first, pair.second, 932), pair.same932) << pair.first;
-        EXPECT_EQ(SamePathIgnoringCase(pair.first, pair.second, 1252), pair.same1252) << pair.first;
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(Decided(row.payload), row.decided) << row.name;
 }
 
-TEST(SamePathIgnoringCase, OtherDoubleByteCharactersMatchExactly)
+// The code pages among 932, 1252 and 936 under which the two paths are the same: whole characters,
+// single-byte letters and cp932's full-width Latin, Greek and Cyrillic letters fold, nothing else.
+std::string SameUnder(const char* first, const char* second)
 {
-    // GBK's full-width A and a: not folded, so two names are never taken for one.
-    EXPECT_FALSE(SamePathIgnoringCase("\xA3\xC1", "\xA3\xE1", 936));
-    EXPECT_TRUE(SamePathIgnoringCase("\xA3\xC1z", "\xA3\xC1Z", 936));
-    // Its trail byte 0x61 is no letter 'a' either.
-    EXPECT_FALSE(SamePathIgnoringCase("\x81\x41", "\x81\x61", 936));
+    std::string pages;
+    for (unsigned page : {932u, 1252u, 936u})
+        pages += SamePathIgnoringCase(first, second, page) ? std::to_string(page) + " " : "";
+    return pages;
+}
+
+TEST(SamePathIgnoringCase, ByCodePage)
+{
+    const char* all = "932 1252 936 ";
+    struct { const char* first; const char* second; const char* same; } const rows[] = {
+        {"C:\\Dir\\File.TXT", "c:\\dir\\file.txt", all}, {"az", "AZ", all}, {"", "", all}, {"a.txt", "b.txt", ""},
+        {"a.txt", "a.txt2", ""}, {"a.txt2", "a.txt", ""}, {"@", "`", ""}, {"[", "{", ""}, // neighbours of letters
+        // cp932 full-width a-z (82 81-9A), Greek (83 BF-D6), Cyrillic (84 70-7E, 84 80-91) and one past.
+        {"\x82\x81", "\x82\x60", "932 "}, {"\x82\x9A", "\x82\x79", "932 "}, {"\x82\x80", "\x82\x5F", ""},
+        {"\x82\x9B", "\x82\x7A", ""}, {"\x83\xBF", "\x83\x9F", "932 "}, {"\x83\xD6", "\x83\xB6", "932 "},
+        {"\x83\xBE", "\x83\x9E", ""}, {"\x83\xD7", "\x83\xB7", ""}, {"\x84\x70", "\x84\x40", "932 "},
+        {"\x84\x7E", "\x84\x4E", "932 "}, {"\x84\x6F", "\x84\x3F", ""}, {"\x84\x7F", "\x84\x4F", ""},
+        {"\x84\x7F", "\x84\x4E", ""}, {"\x84\x80", "\x84\x4F", "932 "}, {"\x84\x91", "\x84\x60", "932 "},
+        {"\x84\x92", "\x84\x61", ""},
+        // Trail bytes that look like letters do not fold; a trail byte 0x5C is no separator.
+        {"C:\\\x83\x41", "C:\\\x83\x61", "1252 "}, {"\x81\x41", "\x81\x61", "1252 "},
+        {"C:\\\x95\x5C\\Ab", "c:\\\x95\x5C\\aB", all}, {"C:\\\x95\x5C", "C:\\\x95\x7C", ""},
+        {"a\x95", "A\x95", all}, {"\x95x", "\x95X", "1252 "}, // a lead byte alone at the end; one that takes x
+        {"\xA3\xC1", "\xA3\xE1", ""}, {"\xA3\xC1z", "\xA3\xC1Z", all},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(SameUnder(row.first, row.second), row.same) << row.first << " " << row.second;
 }
 } // namespace

@@ -1,6 +1,5 @@
 #include "peer/AttachRequest.h"
 #include "peer/PendingPayloads.h"
-#include "peer/Protocol.h"
 #include "peer/WorkFile.h"
 
 #include <gtest/gtest.h>
@@ -8,87 +7,66 @@
 namespace
 {
 using Bytes = std::vector<std::uint8_t>;
+constexpr auto kLeave = WorkFileAction::LeaveInPlace;
+constexpr auto kDiscard = WorkFileAction::Discard;
+constexpr auto kPost = WorkFileAction::Post;
 
-DecodedWorkFile Decode(const Bytes& bytes, bool whole = true)
+TEST(WorkFile, Framing)
 {
-    return DecodeWorkFile(bytes.data(), bytes.size(), whole);
-}
-
-TEST(WorkFileFraming, NoCommandLeavesTheFileInPlace)
-{
-    EXPECT_EQ(Decode({}).action, WorkFileAction::LeaveInPlace);
-    EXPECT_EQ(Decode({0, 0, 0, 0, 1, 2}).action, WorkFileAction::LeaveInPlace);
-    EXPECT_EQ(Decode({4, 0, 0, 0}).action, WorkFileAction::LeaveInPlace);
-    DecodedWorkFile all = Decode({0xFF, 0xFF, 0xFF, 0xFF, 9});
-    EXPECT_EQ(all.action, WorkFileAction::LeaveInPlace);
-    EXPECT_EQ(all.commandCode, 0xFFFFFFFFu);
-    // Bytes above the first make a code above 3 even when the low byte is a valid code.
-    EXPECT_EQ(Decode({1, 0, 0, 1}).action, WorkFileAction::LeaveInPlace);
-}
-
-TEST(WorkFileFraming, ShortFileWithAValidCodeIsDiscarded)
-{
-    for (std::uint8_t code = 1; code <= 3; ++code)
+    struct { const char* name; Bytes bytes; bool whole; WorkFileAction action; std::uint32_t code; Bytes payload; }
+        const rows[] = {
+        {"empty", {}, true, kLeave, 0, {}}, {"code 0", {0, 0, 0, 0, 1, 2}, true, kLeave, 0, {}},
+        {"code 4", {4, 0, 0, 0}, true, kLeave, 4, {}}, {"byte 2", {2, 1, 0, 0}, true, kLeave, 0x102, {}},
+        {"byte 3", {3, 0, 1, 0}, true, kLeave, 0x10003, {}}, {"byte 4", {1, 0, 0, 1}, true, kLeave, 0x01000001, {}},
+        {"all ones", {0xFF, 0xFF, 0xFF, 0xFF, 9}, true, kLeave, 0xFFFFFFFF, {}},
+        {"one byte", {1}, true, kDiscard, 1, {}}, {"two bytes", {2, 0}, true, kDiscard, 2, {}}, // high bytes 0
+        {"three bytes", {3, 0, 0}, true, kDiscard, 3, {}}, {"two, no command", {0, 1}, true, kLeave, 0x100, {}},
+        {"command 1", {1, 0, 0, 0}, true, kPost, 1, {}}, {"command 2", {2, 0, 0, 0, 7}, true, kPost, 2, {7}},
+        {"command 3", {3, 0, 0, 0, 0xAA, 0xBB, 0xCC}, true, kPost, 3, {0xAA, 0xBB, 0xCC}},
+        {"not read whole", {2, 0, 0, 0, 1}, false, kDiscard, 2, {}}, {"not whole, no command", {7}, false, kLeave, 7, {}},
+    };
+    for (const auto& row : rows)
     {
-        EXPECT_EQ(Decode({code}).action, WorkFileAction::Discard);
-        EXPECT_EQ(Decode({code, 0}).action, WorkFileAction::Discard);
-        EXPECT_EQ(Decode({code, 0, 0}).action, WorkFileAction::Discard);
+        DecodedWorkFile decoded = DecodeWorkFile(row.bytes.data(), row.bytes.size(), row.whole);
+        EXPECT_EQ(decoded.action, row.action) << row.name;
+        EXPECT_EQ(decoded.commandCode, row.code) << row.name;
+        EXPECT_EQ(decoded.payload, row.payload) << row.name;
     }
-    // A file of 1 to 3 bytes reads with its missing high bytes 0.
-    EXPECT_EQ(Decode({2, 0}).commandCode, 2u);
-    EXPECT_EQ(Decode({0, 1}).action, WorkFileAction::LeaveInPlace);
 }
 
-TEST(WorkFileFraming, PayloadIsEverythingAfterTheCode)
+TEST(WorkFile, PayloadOfSixteenMebibytesIsTheLargestTakenIn)
 {
-    DecodedWorkFile decoded = Decode({3, 0, 0, 0, 0xAA, 0xBB, 0xCC});
-    EXPECT_EQ(decoded.action, WorkFileAction::Post);
-    EXPECT_EQ(decoded.commandCode, 3u);
-    EXPECT_EQ(decoded.payload, (Bytes{0xAA, 0xBB, 0xCC}));
-
-    DecodedWorkFile empty = Decode({1, 0, 0, 0});
-    EXPECT_EQ(empty.action, WorkFileAction::Post);
-    EXPECT_TRUE(empty.payload.empty());
+    Bytes file(4 + 16 * 1024 * 1024, 0);
+    file[0] = 2;
+    EXPECT_EQ(DecodeWorkFile(file.data(), file.size(), true).action, kPost);
+    file.push_back(0);
+    EXPECT_EQ(DecodeWorkFile(file.data(), file.size(), true).action, kDiscard);
 }
 
-TEST(WorkFileFraming, FileTooLargeToTakeInIsDiscarded)
+TEST(AttachRecord, NamesBothWindowsFromTwelveBytes)
 {
-    EXPECT_EQ(Decode({2, 0, 0, 0, 1, 2, 3}, false).action, WorkFileAction::Discard);
-    EXPECT_EQ(Decode({7, 0, 0, 0, 1}, false).action, WorkFileAction::LeaveInPlace);
-    Bytes oversized(4 + protocol::kMaxPayloadBytes + 1, 0);
-    oversized[0] = 2;
-    EXPECT_EQ(Decode(oversized).action, WorkFileAction::Discard);
-}
-
-TEST(AttachRecord, NamesBothWindows)
-{
-    Bytes record = {12, 0, 0, 0, 0x44, 0x00, 0x02, 0x00, 0x4E, 0x00, 0x01, 0x00};
+    Bytes record = {0xEE, 0, 0, 0, 0x44, 0x33, 0x22, 0x11, 0x4E, 0x01, 0xA0, 0x80}; // first field unread
     std::optional<AttachRequest> request = DecodeAttachRequest(record);
     ASSERT_TRUE(request);
-    EXPECT_EQ(request->peerWindow, 0x00020044u);
-    EXPECT_EQ(request->replyWindow, 0x0001004Eu);
-    // The first field is not read, and bytes after the record are ignored.
-    record[0] = 0xEE;
+    EXPECT_EQ(request->peerWindow, 0x11223344u);
+    EXPECT_EQ(request->replyWindow, 0x80A0014Eu);
     record.push_back(7);
-    EXPECT_TRUE(DecodeAttachRequest(record));
-}
-
-TEST(AttachRecord, ShorterThanTwelveBytesIsRefused)
-{
-    for (size_t size = 0; size < 12; ++size)
-        EXPECT_FALSE(DecodeAttachRequest(Bytes(size, 1))) << size;
+    EXPECT_TRUE(DecodeAttachRequest(record)); // bytes after the record are ignored
+    record.resize(11);
+    EXPECT_FALSE(DecodeAttachRequest(record));
 }
 
 TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
 {
     CPendingPayloads pending;
     std::uintptr_t token = pending.Add(std::make_unique<CPayload>(Bytes{1, 2, 3}));
+    pending.Add(std::make_unique<CPayload>(Bytes{4}));
     EXPECT_EQ(pending.Adopt(token + 1), nullptr);
     EXPECT_EQ(pending.Adopt(0), nullptr);
     std::unique_ptr<CPayload> payload = pending.Adopt(token);
     ASSERT_NE(payload, nullptr);
     EXPECT_EQ(*payload, (Bytes{1, 2, 3}));
     EXPECT_EQ(pending.Adopt(token), nullptr);
-    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_EQ(pending.Count(), 1u);
 }
 } // namespace

@@ -1,291 +1,210 @@
-// Command 2 end to end: the real assistant, its real folder dialog and message boxes, the real
-// registry of the test prefix. Drives P: and Q: are writable private folders, R: refuses new files.
-#include "peerkit/DownloadRequestBuilder.h"
-#include "tests/e2e/download/DownloadSession.h"
-#include "tests/e2e/support/E2eSupport.h"
+// Command 2 end to end: the real folder dialog and message boxes, the real registry of the prefix.
+// Drives P: and Q: are writable private folders, R: refuses new files (mapped by scripts/test): a
+// drive root's item-id list carries no timestamp, so Wine preselects it reliably.
+#include "peerkit/ContentListWriter.h"
+#include "peerkit/MessagePump.h"
+#include "tests/e2e/support/DialogPeer.h"
 
-#include <gtest/gtest.h>
 #include <shlobj.h>
 
 namespace
 {
-using e2e::CDownloadSession;
-using peerkit::CDialogDriver;
+using Bytes = std::vector<BYTE>;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
 
 constexpr const char* kValueName = "DownloadedFilesPath";
-constexpr const char* kCompanyKey = "Software\\Brisel Co.,Ltd.";
 constexpr const char* kSettingsKey = "Software\\Brisel Co.,Ltd.\\Kavo Downloader";
-constexpr const char* kLowRootKey = "Software\\DaTestLowRoot";
+constexpr const char* kLowRootKey = "Software\\DaTestLowRoot"; // what the stand-in ieframe.dll hands out
 constexpr const char* kLowRootSettingsKey = "Software\\DaTestLowRoot\\Brisel Co.,Ltd.\\Kavo Downloader";
-constexpr const char* kIeframeCounterKey = "Software\\DaTestIeframe";
 
-// The settings of earlier runs would change what the dialog preselects.
-class CCleanSettings
+Bytes ItemIdList(const std::string& path)
 {
-  public:
-    CCleanSettings() { Clean(); }
-    ~CCleanSettings() { Clean(); }
-    CCleanSettings(const CCleanSettings&) = delete;
-    CCleanSettings& operator=(const CCleanSettings&) = delete;
+    wchar_t wide[MAX_PATH] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(::SHParseDisplayName(wide, nullptr, &list, 0, nullptr)))
+        return {};
+    Bytes bytes(reinterpret_cast<const BYTE*>(list), reinterpret_cast<const BYTE*>(list) + ::ILGetSize(list));
+    ::CoTaskMemFree(list);
+    return bytes;
+}
 
-  private:
-    static void Clean()
-    {
-        e2e::DeleteKeyTree(kCompanyKey);
-        e2e::DeleteKeyTree(kLowRootKey);
-        e2e::DeleteKeyTree(kIeframeCounterKey);
-    }
-};
-
-DWORD IeframeCalls()
+Bytes Stored(const std::string& key)
 {
-    HKEY key = nullptr;
-    DWORD calls = 0;
-    DWORD size = sizeof calls;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kIeframeCounterKey, 0, KEY_READ, &key) == ERROR_SUCCESS)
-    {
-        ::RegQueryValueExA(key, "Calls", nullptr, nullptr, reinterpret_cast<BYTE*>(&calls), &size);
-        ::RegCloseKey(key);
-    }
-    return calls;
+    Bytes value(4096);
+    DWORD size = static_cast<DWORD>(value.size());
+    LONG read = ::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), kValueName, RRF_RT_REG_BINARY, nullptr,
+                               value.data(), &size);
+    value.resize(read == ERROR_SUCCESS ? size : 0);
+    return value;
+}
+
+bool Store(const std::string& key, const Bytes& value)
+{
+    return ::RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), kValueName, REG_BINARY, value.data(),
+                             static_cast<DWORD>(value.size())) == ERROR_SUCCESS;
 }
 
 // The value is written after reply 3 has gone out, so it is waited for.
-bool WaitForValue(const std::string& subkey, const std::vector<BYTE>& expected)
+bool StoredBecomes(const std::string& key, const Bytes& value)
 {
-    for (int i = 0; i < 250; ++i)
-    {
-        if (e2e::ReadBinaryValue(subkey, kValueName) == expected)
-            return true;
-        CDialogDriver::Pump(20);
-    }
-    return false;
+    return peerkit::PumpMessagesUntil(
+        e2e::kWaitMs, nullptr, [&] { return Stored(key) == value; }, 20);
 }
 
-std::string LowRootAssistant()
+// The remembered folder, wherever the system says the settings lie: none at first, then the one
+// chosen last; neither a stored folder that refuses files nor one that is gone is preselected.
+TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
 {
-    std::string path = peerkit::CPeerSession::DefaultAssistantPath();
-    return path.substr(0, path.find_last_of('\\') + 1) + "lowroot\\KavoDownloadAssistant.exe";
-}
-
-// First request ever, the stored folder, a stored folder that refuses files, and one that is gone.
-void RunSettingsCases(const peerkit::SessionOptions& options, const std::string& valueKey)
-{
-    const std::vector<BYTE> p = e2e::ParsedItemIdList("P:\\");
-    const std::vector<BYTE> q = e2e::ParsedItemIdList("Q:\\");
-    const std::vector<BYTE> r = e2e::ParsedItemIdList("R:\\");
+    const Bytes p = ItemIdList("P:\\"), q = ItemIdList("Q:\\"), r = ItemIdList("R:\\");
     ASSERT_FALSE(p.empty() || q.empty() || r.empty()) << "test drives P:, Q:, R: are mapped by scripts/test";
-    CDownloadSession session(options);
-    ASSERT_TRUE(session.Start());
-
-    HWND dialog = session.Request("First");
-    ASSERT_TRUE(dialog);
-    EXPECT_TRUE(session.OpensOnDesktop(dialog));
-    session.ChooseAndPressOk(dialog, "P:\\");
-    EXPECT_TRUE(session.ExpectAccepted("P:\\"));
-    EXPECT_TRUE(WaitForValue(valueKey, p));
-
-    dialog = session.Request("Stored");
-    ASSERT_TRUE(dialog);
-    EXPECT_TRUE(session.OpensOn(dialog, "P:\\"));
-    session.ChooseAndPressOk(dialog, "Q:\\");
-    EXPECT_TRUE(session.ExpectAccepted("Q:\\"));
-    // A value of our own written before the assistant's would be overwritten by it.
-    ASSERT_TRUE(WaitForValue(valueKey, q));
-
-    ASSERT_TRUE(e2e::WriteBinaryValue(valueKey, kValueName, r));
-    dialog = session.Request("Unwritable");
-    ASSERT_TRUE(dialog);
-    EXPECT_TRUE(session.OpensOnDesktop(dialog));
-    CDialogDriver::PressCancel(dialog);
-    HWND box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(box);
-    CDialogDriver::Answer(box, IDYES);
-    EXPECT_TRUE(session.ExpectAbandoned());
-    EXPECT_EQ(e2e::ReadBinaryValue(valueKey, kValueName), r);
-
-    e2e::CTempFolder gone("download-gone");
-    const std::vector<BYTE> goneList = e2e::ParsedItemIdList(gone.Path());
-    ASSERT_FALSE(goneList.empty());
-    ASSERT_TRUE(::RemoveDirectoryA(gone.Path().c_str()));
-    ASSERT_TRUE(e2e::WriteBinaryValue(valueKey, kValueName, goneList));
-    dialog = session.Request("Deleted");
-    ASSERT_TRUE(dialog);
-    EXPECT_TRUE(session.OpensOnDesktop(dialog));
-    session.ChooseAndPressOk(dialog, "P:\\");
-    EXPECT_TRUE(session.ExpectAccepted("P:\\"));
-    EXPECT_TRUE(WaitForValue(valueKey, p));
-}
-
-TEST(DownloadSettings, WithoutWritableRootTheKeyLiesUnderSoftware)
-{
-    CCleanSettings clean;
-    RunSettingsCases(peerkit::SessionOptions(), kSettingsKey);
-    EXPECT_FALSE(e2e::KeyExists(kLowRootKey));
-}
-
-TEST(DownloadSettings, WithWritableRootTheKeyLiesDirectlyUnderIt)
-{
-    CCleanSettings clean;
-    peerkit::SessionOptions options;
-    options.assistantPath = LowRootAssistant();
-    RunSettingsCases(options, kLowRootSettingsKey);
-    EXPECT_GT(IeframeCalls(), 0u);
-    EXPECT_FALSE(e2e::KeyExists(kCompanyKey));
-}
-
-TEST(DownloadSettings, WindowsXpNeverAsksForTheRoot)
-{
-    CCleanSettings clean;
-    e2e::CXpModeScope xp;
-    peerkit::SessionOptions options;
-    options.assistantPath = LowRootAssistant();
-    options.workFolder = peerkit::WorkFolderKind::OrdinaryTemp;
-    RunSettingsCases(options, kSettingsKey);
-    EXPECT_EQ(IeframeCalls(), 0u);
-    EXPECT_FALSE(e2e::KeyExists(kLowRootKey));
-}
-
-TEST(DownloadRequest, RefusedFolderAndCancelLeadBackToTheDialog)
-{
-    CCleanSettings clean;
-    CDownloadSession session(peerkit::SessionOptions(), true);
-    ASSERT_TRUE(session.Start());
-    HWND top = session.TopAncestor();
-
-    HWND dialog = session.Request("Again");
-    ASSERT_TRUE(dialog);
-    EXPECT_FALSE(::IsWindowEnabled(top));
-    session.ChooseAndPressOk(dialog, "R:\\");
-    HWND box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(CDialogDriver::MessageText(box), "Specify a writeable path.");
-    EXPECT_EQ(CDialogDriver::Caption(box), "Again");
-    CDialogDriver::Answer(box, IDOK);
-    dialog = session.Driver().WaitForFolderDialog(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(dialog);
-    EXPECT_TRUE(session.OpensOn(dialog, "R:\\"));
-    session.ChooseAndPressOk(dialog, "P:\\");
-    EXPECT_TRUE(session.ExpectAccepted("P:\\"));
-    EXPECT_TRUE(::IsWindowEnabled(top));
-
-    dialog = session.Request("Twice");
-    ASSERT_TRUE(dialog);
-    CDialogDriver::PressCancel(dialog);
-    box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(CDialogDriver::MessageText(box), "Close Twice?");
-    EXPECT_EQ(CDialogDriver::Caption(box), "Twice");
-    CDialogDriver::Answer(box, IDNO);
-    dialog = session.Driver().WaitForFolderDialog(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(dialog);
-    EXPECT_FALSE(::IsWindowEnabled(top));
-    CDialogDriver::PressCancel(dialog);
-    box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(box);
-    CDialogDriver::Answer(box, IDYES);
-    EXPECT_TRUE(session.ExpectAbandoned());
-    EXPECT_TRUE(::IsWindowEnabled(top));
-
-    session.Peer().SignalQuit();
-    EXPECT_EQ(session.Peer().WaitForExit(10000), 0u);
-    EXPECT_TRUE(session.Peer().TakeReplies().empty());
-    EXPECT_EQ(e2e::ReadBinaryValue(kSettingsKey, kValueName), e2e::ParsedItemIdList("P:\\"));
-}
-
-TEST(DownloadRequest, QuitWhileTheDialogIsOpenAbandonsAndLeavesTheTopWindowDisabled)
-{
-    CCleanSettings clean;
-    CDownloadSession session(peerkit::SessionOptions(), true);
-    ASSERT_TRUE(session.Start());
-    HWND dialog = session.Request("Quit");
-    ASSERT_TRUE(dialog);
-    EXPECT_FALSE(::IsWindowEnabled(session.TopAncestor()));
-
-    session.Peer().SignalQuit();
-    EXPECT_TRUE(session.Driver().WaitUntilGone(dialog, 10000));
-    EXPECT_TRUE(session.ExpectAbandoned());
-    EXPECT_EQ(session.Peer().WaitForExit(10000), 0u);
-    EXPECT_TRUE(session.Peer().TakeReplies().empty());
-    // A closing question answered by the watchdog would have enabled it again.
-    EXPECT_FALSE(::IsWindowEnabled(session.TopAncestor()));
-    EXPECT_FALSE(e2e::ReadBinaryValue(kSettingsKey, kValueName));
-}
-
-// The watchdog's stop reaches a message box as well: the warning is dismissed, the request
-// abandoned at the next stop check, and the assistant ends.
-TEST(DownloadRequest, QuitWhileAMessageBoxIsOpenDismissesIt)
-{
-    CCleanSettings clean;
-    CDownloadSession session(peerkit::SessionOptions(), true);
-    ASSERT_TRUE(session.Start());
-    HWND dialog = session.Request("Box");
-    ASSERT_TRUE(dialog);
-    session.ChooseAndPressOk(dialog, "R:\\");
-    HWND box = session.Driver().WaitForMessageBox(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(box);
-
-    session.Peer().SignalQuit();
-    EXPECT_TRUE(session.Driver().WaitUntilGone(box, 10000));
-    EXPECT_TRUE(session.ExpectAbandoned());
-    EXPECT_EQ(session.Peer().WaitForExit(10000), 0u);
-    EXPECT_FALSE(session.Driver().FindFolderDialog());
-    EXPECT_FALSE(e2e::ReadBinaryValue(kSettingsKey, kValueName));
-}
-
-std::vector<std::uint8_t> OneEntryRequest()
-{
-    peerkit::CDownloadRequestBuilder builder;
-    builder.SetCaption("Bad");
-    builder.SetListFilePath("C:\\list.csv");
-    builder.AddEntry("a.bin", "key-a");
-    return builder.Build();
-}
-
-std::vector<std::uint8_t> Spoiled(std::size_t offset, std::size_t length)
-{
-    std::vector<std::uint8_t> record = OneEntryRequest();
-    std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(offset), length, static_cast<std::uint8_t>('x'));
-    return record;
-}
-
-TEST(DownloadRequest, MalformedRecordsAreIgnoredAndServingGoesOn)
-{
-    using Builder = peerkit::CDownloadRequestBuilder;
-    std::vector<std::pair<const char*, std::vector<std::uint8_t>>> records;
-    std::vector<std::uint8_t> record = OneEntryRequest();
-    peerkit::PutUInt32(record, 0, 524);
-    records.emplace_back("SizeTag 524", record);
-    record = OneEntryRequest();
-    record.resize(Builder::kHeaderSize - 4);
-    records.emplace_back("shorter than the fixed part", record);
-    record = OneEntryRequest();
-    peerkit::PutUInt32(record, 4, 2);
-    records.emplace_back("EntryCount 2 with room for 1", record);
-    record = OneEntryRequest();
-    peerkit::PutUInt32(record, 4, 0x7FFFFFFF);
-    records.emplace_back("EntryCount 0x7FFFFFFF", record);
-    records.emplace_back("Caption without NUL", Spoiled(Builder::kCaptionOffset, Builder::kCaptionSize));
-    records.emplace_back("ListFilePath without NUL",
-                         Spoiled(Builder::kListFilePathOffset, Builder::kListFilePathSize));
-    records.emplace_back("FileName without NUL", Spoiled(Builder::kHeaderSize, Builder::kFileNameSize));
-    records.emplace_back("ListKey without NUL",
-                         Spoiled(Builder::kHeaderSize + Builder::kListKeyOffset, Builder::kListKeySize));
-
-    CDownloadSession session;
-    ASSERT_TRUE(session.Start());
-    // A record that opened a dialog would keep the assistant busy and the next work file unread.
-    for (const auto& [name, bytes] : records)
+    Bytes gone;
     {
-        ASSERT_TRUE(session.Send(bytes)) << name;
-        ASSERT_TRUE(session.Peer().WaitUntilWorkFileGone(e2e::kDialogTimeoutMs)) << name;
+        testfiles::CTempFolder folder("download-gone");
+        gone = ItemIdList(folder.Path());
     }
-    record = OneEntryRequest();
-    peerkit::PutUInt32(record, 4, static_cast<std::uint32_t>(-3));
-    ASSERT_TRUE(session.Send(record));
-    HWND dialog = session.Driver().WaitForFolderDialog(e2e::kDialogTimeoutMs);
-    ASSERT_TRUE(dialog);
-    session.ChooseAndPressOk(dialog, "P:\\");
-    EXPECT_TRUE(session.ExpectAccepted("P:\\"));
+    std::string lowRoot = peerkit::CPeerSession::DefaultAssistantPath();
+    lowRoot.insert(lowRoot.find_last_of('\\') + 1, "lowroot\\"); // beside the stand-in ieframe.dll
+    struct
+    {
+        const char* name;
+        bool windowsXp; // never asks for the root, even where the stand-in would give one
+        std::string assistant;
+        const char* key;
+        const char* otherKey;
+    } const rows[] = {
+        {"system ieframe", false, "", kSettingsKey, kLowRootSettingsKey},
+        {"writable root", false, lowRoot, kLowRootSettingsKey, kSettingsKey},
+        {"Windows XP", true, lowRoot, kSettingsKey, kLowRootSettingsKey},
+    };
+    for (const auto& row : rows)
+    {
+        testfiles::CRegistryScope company(e2e::kCompanyKey), root(kLowRootKey);
+        std::optional<e2e::CXpModeScope> xp;
+        peerkit::SessionOptions options;
+        options.assistantPath = row.assistant;
+        if (row.windowsXp)
+        {
+            xp.emplace();
+            options.workFolder = peerkit::WorkFolderKind::OrdinaryTemp;
+        }
+        e2e::CDialogPeer peer(options);
+        ASSERT_TRUE(peer.Start()) << row.name;
+        ASSERT_TRUE(peer.Request("First"));
+        EXPECT_TRUE(peer.Choose("P:\\", "")) << row.name;
+        EXPECT_TRUE(peer.Accepted("P:\\")) << row.name;
+        EXPECT_TRUE(StoredBecomes(row.key, p)) << row.name;
+        ASSERT_TRUE(peer.Request("Stored"));
+        EXPECT_TRUE(peer.Choose("Q:\\", "P:\\")) << row.name;
+        EXPECT_TRUE(peer.Accepted("Q:\\")) << row.name;
+        // A value of our own written before the assistant's would be overwritten by it.
+        ASSERT_TRUE(StoredBecomes(row.key, q)) << row.name;
+        for (const Bytes& stored : {r, gone})
+        {
+            ASSERT_TRUE(Store(row.key, stored) && peer.Request("Not preselected"));
+            EXPECT_TRUE(peer.Choose("P:\\", "")) << row.name;
+            EXPECT_TRUE(peer.Accepted("P:\\")) << row.name;
+            EXPECT_TRUE(StoredBecomes(row.key, p)) << row.name;
+        }
+        EXPECT_TRUE(Stored(row.otherKey).empty()) << row.name;
+    }
+}
+
+// P: and Q: emptied when the scope begins and ends.
+class CEmptyDrives
+{
+  public:
+    CEmptyDrives() { Empty(); }
+    ~CEmptyDrives() { Empty(); }
+
+  private:
+    static void Empty()
+    {
+        for (const std::string root : {"P:\\", "Q:\\"})
+            for (const std::string& name : testfiles::NamesIn(root))
+            {
+                ::SetFileAttributesA((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                testfiles::RemoveTree(root + name);
+                ::DeleteFileA((root + name).c_str());
+            }
+    }
+};
+
+// Every refusal leads back to the dialog: an unwritable folder, read-only files, "No" to
+// overwriting, "No" to giving up; the resume answer holds until a folder is accepted. The peer's
+// top window stays disabled until the request is answered.
+TEST(DownloadRequest, RefusalsLeadBackToTheDialog)
+{
+    testfiles::CRegistryScope settings(e2e::kCompanyKey);
+    CEmptyDrives drives;
+    testfiles::CTempFolder temp("download");
+    const std::string list = temp.File("contents.csv");
+    ASSERT_TRUE(WriteBytes(temp.File("a.part"), "partial"));
+    peerkit::CContentListWriter writer(list);
+    writer.SetRecord("key-a", ContentRecord{temp.File("a.part"), "", 0});
+    writer.SetRecord("key-b", ContentRecord{temp.File("b.part"), "", 0}); // recorded, but not there
+    ASSERT_TRUE(writer.Commit());
+    ASSERT_TRUE(WriteBytes("P:\\c.bin", "read-only c") && WriteBytes("Q:\\c.bin", "old c"));
+    ASSERT_TRUE(::SetFileAttributesA("P:\\c.bin", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::CreateDirectoryA("Q:\\sub", nullptr)); // a folder bearing an entry's name
+    e2e::CDialogPeer peer({}, true);
+    ASSERT_TRUE(peer.Start());
+
+    ASSERT_TRUE(
+        peer.Request("Again", list, {{"a.bin", "key-a"}, {"b.bin", "key-b"}, {"c.bin", "c"}, {"sub", "d"}}));
+    EXPECT_TRUE(peer.Choose("R:\\"));
+    EXPECT_TRUE(peer.TopWasDisabled());
+    EXPECT_TRUE(peer.Answer({}, IDOK, IDOK));
+    EXPECT_TRUE(peer.Choose("P:\\", "R:\\"));
+    EXPECT_TRUE(peer.Answer({"a.bin"}, IDYES, IDYES));
+    EXPECT_TRUE(peer.Answer({"c.bin"}, IDOK, IDOK));
+    for (int answer : {IDNO, IDYES}) // not asked to resume again
+    {
+        EXPECT_TRUE(peer.Choose("Q:\\"));
+        EXPECT_TRUE(peer.Answer({"c.bin", "sub"}, IDNO, answer));
+    }
+    EXPECT_TRUE(peer.Accepted("Q:\\", 1));
+    EXPECT_TRUE(::IsWindowEnabled(peer.TopAncestor()));
+    EXPECT_EQ(ReadBytes("P:\\c.bin") + ReadBytes("Q:\\c.bin") + ReadBytes(temp.File("a.part")),
+              "read-only cold cpartial");
+
+    ASSERT_TRUE(peer.Request("Twice"));
+    EXPECT_TRUE(peer.Cancel());
+    EXPECT_TRUE(peer.Answer({}, IDYES, IDNO));
+    EXPECT_NE(peer.LastBoxText().find("Twice"), std::string::npos) << "the question names the download";
+    EXPECT_TRUE(peer.Cancel());
+    EXPECT_TRUE(peer.TopWasDisabled());
+    EXPECT_TRUE(peer.Answer({}, IDYES, IDYES));
+    EXPECT_TRUE(peer.Abandoned());
+    EXPECT_TRUE(::IsWindowEnabled(peer.TopAncestor()));
+    peer.Session().SignalQuit();
+    EXPECT_EQ(peer.Session().WaitForExit(e2e::kWaitMs), 0u);
+    EXPECT_TRUE(peer.Session().TakeReplies().empty());
+    EXPECT_EQ(Stored(kSettingsKey), ItemIdList("Q:\\"));
+}
+
+// QuitEvent reaches an open dialog and an open message box alike: dismissed, the request abandoned,
+// nothing stored, exit code 0; the top window stays disabled (no closing question answered).
+TEST(DownloadRequest, QuitWhileTheUserIsAskedAbandonsTheRequest)
+{
+    for (bool messageBox : {false, true})
+    {
+        testfiles::CRegistryScope settings(e2e::kCompanyKey);
+        e2e::CDialogPeer peer({}, true);
+        ASSERT_TRUE(peer.Start() && peer.Request("Quit"));
+        EXPECT_TRUE(!messageBox || peer.Choose("R:\\"));
+        peerkit::CDialogDriver driver(peer.Session().ProcessId());
+        HWND shown =
+            messageBox ? driver.WaitForMessageBox(e2e::kWaitMs) : driver.WaitForFolderDialog(e2e::kWaitMs);
+        ASSERT_TRUE(shown);
+        peer.Session().SignalQuit();
+        EXPECT_TRUE(driver.WaitUntilGone(shown, e2e::kWaitMs));
+        EXPECT_TRUE(peer.Abandoned()) << messageBox;
+        EXPECT_EQ(peer.Session().WaitForExit(e2e::kWaitMs), 0u) << messageBox;
+        EXPECT_TRUE(peer.Session().TakeReplies().empty()) << messageBox;
+        EXPECT_TRUE(messageBox || !::IsWindowEnabled(peer.TopAncestor()));
+        EXPECT_TRUE(Stored(kSettingsKey).empty()) << messageBox;
+    }
 }
 } // namespace

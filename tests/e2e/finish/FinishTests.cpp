@@ -1,319 +1,165 @@
-// Command 3 end to end: the real assistant places real files under Wine, driven through the peer kit.
-// Cp932* cases need the ja_JP locale and FinishTest.UnwritableDestination* a folder that no process
-// may write; run_e2e_finish.sh provides both.
-#include "environment/FinishRequest.h"
-#include "peer/Protocol.h"
+// Command 3 end to end, with faults: one real assistant places real files; every failure reaches
+// the peer as the system's error number in reply 4, and the fetched file stays whole at its source.
+// run_e2e_finish.sh prepares an immutable folder, a full and a read-only volume (E2E_FINISH_*), and
+// for the Cp932* cases the ja_JP locale.
 #include "peerkit/FinishRequest.h"
-#include "peerkit/PeerSession.h"
-#include "tests/e2e/support/E2eSupport.h"
+#include "tests/e2e/support/DialogPeer.h"
 
-#include <gtest/gtest.h>
-
+#include <array>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace
 {
-using Bytes = std::vector<std::uint8_t>;
-using e2e::FileExists;
-using e2e::FileIndex;
-using e2e::NamesIn;
-using e2e::ReadBytes;
-using e2e::WriteBytes;
-
-constexpr DWORD kReplyWait = 5000; // one poll tick plus the work
+using testfiles::NamesIn;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+using Names = std::vector<std::string>;
 
 // One assistant for every case: each Wine process start costs about a second.
+std::unique_ptr<peerkit::CPeerSession> g_session;
+
 class CSharedAssistant : public ::testing::Environment
 {
-  public:
     void SetUp() override
     {
-        m_session = std::make_unique<peerkit::CPeerSession>();
-        if (m_session->Launch() && m_session->Attach(5000))
-            return;
-        m_session.reset();
+        g_session = std::make_unique<peerkit::CPeerSession>();
+        if (!g_session->Launch() || !g_session->Attach(e2e::kWaitMs))
+            g_session.reset();
     }
-    void TearDown() override { m_session.reset(); }
-    static peerkit::CPeerSession* Session() { return s_instance->m_session.get(); }
-
-    static CSharedAssistant* s_instance;
-
-  private:
-    std::unique_ptr<peerkit::CPeerSession> m_session;
+    void TearDown() override { g_session.reset(); }
 };
-
-CSharedAssistant* CSharedAssistant::s_instance =
-    static_cast<CSharedAssistant*>(::testing::AddGlobalTestEnvironment(new CSharedAssistant));
-
-DWORD ProblemAttributes(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) &
-           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-}
+[[maybe_unused]] ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new CSharedAssistant);
 
 class FinishTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        ASSERT_NE(CSharedAssistant::Session(), nullptr) << "the assistant did not attach";
-    }
-    peerkit::CPeerSession& Session() { return *CSharedAssistant::Session(); }
+    void SetUp() override { ASSERT_TRUE(g_session) << "the assistant did not attach"; }
 
-    // Command 3 and the FinishResult of its reply; nothing when no reply 4 came.
-    std::optional<std::uint32_t> Finish(const std::string& source, const std::string& destination)
+    // The FinishResult of command 3's reply; nothing when no reply 4 came.
+    static std::optional<std::uint32_t> Finish(const std::string& source, const std::string& destination)
     {
-        EXPECT_TRUE(peerkit::SendFinishRequest(Session(), {source, destination}));
-        std::optional<peerkit::Reply> reply = Session().WaitForReply(kReplyWait);
-        if (!reply)
-            return std::nullopt;
-        return peerkit::FinishResultOf(*reply);
+        EXPECT_TRUE(peerkit::SendFinishRequest(*g_session, {source, destination}));
+        std::optional<peerkit::Reply> reply = g_session->WaitForReply(e2e::kWaitMs);
+        return reply ? peerkit::FinishResultOf(*reply) : std::nullopt;
+    }
+    // A fetched file and a fetched executable, of bytes that no truncation can pass for the whole.
+    void Fetch(size_t size)
+    {
+        fetched.resize(size);
+        for (size_t i = 0; i < size; ++i)
+            fetched[i] = static_cast<char>(i * 7 + i / 251);
+        ASSERT_TRUE(WriteBytes(source, fetched) && WriteBytes(program, fetched));
+    }
+    void ExpectSourcesWhole()
+    {
+        EXPECT_TRUE(ReadBytes(source) == fetched && ReadBytes(program) == fetched) << "a source was spoiled";
     }
 
-    // Sends a raw payload under command 3 and waits until the assistant has taken the work file.
-    void SendRaw(const Bytes& payload)
-    {
-        ASSERT_TRUE(Session().SendCommand(protocol::kCommandFinish, payload));
-        ASSERT_TRUE(Session().WaitUntilWorkFileGone(kReplyWait));
-    }
-
-    e2e::CTempFolder folder{"finish"};
+    testfiles::CTempFolder folder{"finish"};
+    const std::string source = folder.File("fetched.tmp");
+    const std::string program = folder.File("fetched.exe");
+    std::string fetched;
 };
 
-TEST_F(FinishTest, FileIsMovedOverAReadOnlyHiddenFileAndEndsNormal)
+TEST_F(FinishTest, FailuresGiveTheSystemsErrorAndKeepTheSource)
 {
-    std::string source = folder.File("fetched.tmp");
-    std::string destination = folder.File("movie.mp4");
-    ASSERT_TRUE(WriteBytes(source, "fetched bytes"));
-    ASSERT_TRUE(WriteBytes(destination, "older"));
-    ::SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
-    ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    ULONGLONG fetched = FileIndex(source);
-
-    EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_FALSE(FileExists(source));
-    EXPECT_EQ(ReadBytes(destination), "fetched bytes");
-    EXPECT_EQ(FileIndex(destination), fetched); // moved, not copied
-    EXPECT_EQ(ProblemAttributes(destination), 0u);
-}
-
-TEST_F(FinishTest, ExecutableSourceIsCopiedAndRemoved)
-{
-    ASSERT_TRUE(::CreateDirectoryA(folder.File("t").c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA(folder.File("d").c_str(), nullptr));
-    std::string source = folder.File("t\\a.EXE");
-    std::string destination = folder.File("d\\a.exe");
-    ASSERT_TRUE(WriteBytes(source, "MZ program"));
-    ULONGLONG fetched = FileIndex(source);
-
-    EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_FALSE(FileExists(source));
-    EXPECT_EQ(ReadBytes(destination), "MZ program");
-    EXPECT_NE(FileIndex(destination), fetched);
-}
-
-TEST_F(FinishTest, OnlyTheSourceExtensionChoosesTheCopy)
-{
-    std::string source = folder.File("setup.tmp");
-    std::string destination = folder.File("setup.exe");
-    ASSERT_TRUE(WriteBytes(source, "MZ installer"));
-    ULONGLONG fetched = FileIndex(source);
-
-    EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_FALSE(FileExists(source));
-    EXPECT_EQ(ReadBytes(destination), "MZ installer");
-    EXPECT_EQ(FileIndex(destination), fetched);
-}
-
-TEST_F(FinishTest, SamePathInAnotherCaseIsLeftInPlace)
-{
-    std::string path = folder.File("Report.TXT");
-    ASSERT_TRUE(WriteBytes(path, "report"));
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    ULONGLONG fetched = FileIndex(path);
-    EXPECT_EQ(Finish(path, folder.File("report.txt")), 0u);
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"Report.TXT"});
-    EXPECT_EQ(FileIndex(path), fetched);
-    EXPECT_EQ(ReadBytes(path), "report");
-    EXPECT_EQ(ProblemAttributes(path), 0u);
-}
-
-// Taken for two paths, the copy would meet its own source and fail.
-TEST_F(FinishTest, SameExecutablePathInAnotherCaseIsRenewedToo)
-{
-    std::string path = folder.File("Tool.EXE");
-    ASSERT_TRUE(WriteBytes(path, "MZ tool"));
-    ULONGLONG fetched = FileIndex(path);
-
-    EXPECT_EQ(Finish(path, folder.File("tool.exe")), 0u);
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"tool.exe"});
-    EXPECT_EQ(ReadBytes(path), "MZ tool");
-    EXPECT_NE(FileIndex(path), fetched);
-}
-
-TEST_F(FinishTest, SameExecutablePathGetsANewFileUnderItsOwnName)
-{
-    std::string path = folder.File("tool.exe");
-    ASSERT_TRUE(WriteBytes(path, "MZ tool"));
-    ULONGLONG fetched = FileIndex(path);
-
-    EXPECT_EQ(Finish(path, path), 0u);
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"tool.exe"});
-    EXPECT_EQ(ReadBytes(path), "MZ tool");
-    EXPECT_NE(FileIndex(path), fetched);
-}
-
-TEST_F(FinishTest, FailedCopyPutsTheExecutableBackUnderItsOwnName)
-{
-    std::string path = folder.File("held.exe");
-    ASSERT_TRUE(WriteBytes(path, "MZ held"));
-    // Held so that it can be renamed but not read: the move aside works and the copy fails.
-    HANDLE held = ::CreateFileA(path.c_str(), DELETE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::optional<std::uint32_t> result = Finish(path, path);
-    ::CloseHandle(held);
-
-    EXPECT_EQ(result, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"held.exe"});
-    EXPECT_EQ(ReadBytes(path), "MZ held");
-}
-
-TEST_F(FinishTest, MissingSourceOrFolderGivesTheSystemsError)
-{
-    ASSERT_TRUE(WriteBytes(folder.File("real.tmp"), "real"));
-    EXPECT_EQ(Finish(folder.File("absent.tmp"), folder.File("placed.txt")), 2u);
-    EXPECT_EQ(Finish(folder.File("absent.exe"), folder.File("placed.exe")), 2u);
-    EXPECT_EQ(Finish(folder.File("absent.exe"), folder.File("absent.exe")), 2u);
-    EXPECT_EQ(Finish(folder.File("real.tmp"), folder.File("no-such-folder\\placed.txt")), 3u);
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"real.tmp"});
-}
-
-TEST_F(FinishTest, UnwritableDestinationIsRefusedByTheSystem)
-{
-    const char* locked = std::getenv("E2E_FINISH_LOCKED");
-    ASSERT_NE(locked, nullptr) << "run through run_e2e_finish.sh, which prepares the folder";
-    std::string lockedFolder = locked;
-    ASSERT_FALSE(WriteBytes(lockedFolder + "\\probe.txt", "x")) << "the folder is writable";
-
-    std::string source = folder.File("clip.tmp");
-    std::string program = folder.File("app.exe");
-    ASSERT_TRUE(WriteBytes(source, "clip"));
-    ASSERT_TRUE(WriteBytes(program, "MZ app"));
-    EXPECT_EQ(Finish(source, lockedFolder + "\\clip.mp4"), 5u);
-    EXPECT_EQ(Finish(program, lockedFolder + "\\app.exe"), 5u);
-    EXPECT_EQ(ReadBytes(source), "clip");
-    EXPECT_EQ(ReadBytes(program), "MZ app");
-
-    // A fetched executable inside it cannot be moved aside; it stays, and no TMP name is left.
-    std::string inside = lockedFolder + "\\setup.exe";
-    EXPECT_EQ(Finish(inside, inside), 5u);
-    EXPECT_EQ(NamesIn(lockedFolder), std::vector<std::string>{"setup.exe"});
-    EXPECT_EQ(ReadBytes(inside), "MZ locked");
-}
-
-TEST_F(FinishTest, RecordsThatAreNoWholeRequestGetNoReply)
-{
-    std::string source = folder.File("kept.tmp");
-    std::string destination = folder.File("kept.txt");
-    ASSERT_TRUE(WriteBytes(source, "kept"));
-    std::optional<Bytes> record = peerkit::EncodeFinishRequest({source, destination});
-    ASSERT_TRUE(record);
-
-    Bytes downloadTag = *record;
-    downloadTag[0] = 0x24; // 1316, a download request's tag
-    downloadTag[1] = 0x05;
-    SendRaw(downloadTag);
-    SendRaw(Bytes(record->begin(), record->end() - 1));
-    // The next request's reply is the first the peer sees, and the file was never moved.
-    EXPECT_EQ(Finish(folder.File("absent.tmp"), destination), 2u);
-    EXPECT_EQ(ReadBytes(source), "kept");
-    EXPECT_FALSE(FileExists(destination));
-    EXPECT_TRUE(Session().TakeReplies().empty());
-}
-
-TEST(FinishRecord, PeerKitRecordDecodesAsSent)
-{
-    std::string longest(259, 'p');
-    std::optional<Bytes> record = peerkit::EncodeFinishRequest({longest, "C:\\d\\\x95\x5C.exe"});
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->size(), 524u);
-    DecodedFinishRequest decoded = DecodeFinishRequest(*record);
-    ASSERT_EQ(decoded.decision, FinishDecision::Place);
-    EXPECT_EQ(decoded.request.sourcePath, longest);
-    EXPECT_EQ(decoded.request.destinationPath, "C:\\d\\\x95\x5C.exe");
-
-    EXPECT_FALSE(peerkit::EncodeFinishRequest({std::string(260, 'p'), "C:\\b"}));
-    EXPECT_FALSE(peerkit::EncodeFinishRequest({"C:\\a", std::string(260, 'p')}));
-    EXPECT_FALSE(peerkit::EncodeFinishRequest({std::string("C:\\a\0b", 6), "C:\\b"}));
-}
-
-// Shift-JIS names whose trail byte is 0x5C: hyou (95 5C) and so (83 5C). Katakana a (83 41) and
-// di (83 61) have trail bytes that look like 'A' and 'a'; full-width a (82 81) and A (82 60) are
-// one letter in two cases.
-const std::string kHyou = "\x95\x5C";
-const std::string kSo = "\x83\x5C";
-
-class Cp932Finish : public FinishTest
-{
-  protected:
-    void SetUp() override
+    const char *lockedFolder = std::getenv("E2E_FINISH_LOCKED"), *fullVolume = std::getenv("E2E_FINISH_FULL"),
+               *readOnlyVolume = std::getenv("E2E_FINISH_READONLY");
+    ASSERT_TRUE(lockedFolder && fullVolume && readOnlyVolume) << "run through run_e2e_finish.sh";
+    const std::string locked = lockedFolder, full = fullVolume, readOnly = readOnlyVolume;
+    ASSERT_FALSE(WriteBytes(locked + "\\probe", "x")) << "the folder is writable";
+    CFileHandle probe(
+        ::CreateFileA((readOnly + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::uint32_t refused = ::GetLastError(); // what the system says to anyone there
+    ASSERT_FALSE(probe) << "the volume is writable";
+    const std::string older = ReadBytes(readOnly + "\\older.dat"), filled = folder.File("filled");
+    ASSERT_FALSE(older.empty());
+    ASSERT_TRUE(::CreateDirectoryA(filled.c_str(), nullptr) && WriteBytes(filled + "\\inside", "inside"));
+    ASSERT_NO_FATAL_FAILURE(Fetch(200 * 1024)); // larger than the full volume
+    struct
     {
-        FinishTest::SetUp();
-        ASSERT_EQ(::GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with its locale generated";
-        sub = folder.Path() + "\\" + kHyou;
-        ASSERT_TRUE(::CreateDirectoryA(sub.c_str(), nullptr));
+        std::string destination;
+        std::uint32_t error; // for the file and the executable alike
+    } const rows[] = {
+        {folder.File("no-such-folder\\placed"), ERROR_PATH_NOT_FOUND},
+        {locked + "\\clip.mp4", ERROR_ACCESS_DENIED},
+        {filled, ERROR_ACCESS_DENIED}, // a folder of that name
+        {full + "\\movie.mp4", ERROR_DISK_FULL},
+        {readOnly + "\\clip.mp4", refused},
+        {readOnly + "\\older.dat", refused},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(Finish(source, row.destination), row.error) << row.destination;
+        EXPECT_EQ(Finish(program, row.destination), row.error) << row.destination;
     }
-    std::string sub;
-};
-
-TEST_F(Cp932Finish, NamesWithTrailByte5CAreMoved)
-{
-    std::string source = sub + "\\" + kSo + ".tmp";
-    std::string destination = sub + "\\" + kHyou + kSo + ".txt";
-    ASSERT_TRUE(WriteBytes(source, "sjis"));
-    EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{kHyou + kSo + ".txt"});
-    EXPECT_EQ(ReadBytes(destination), "sjis");
+    EXPECT_EQ(Finish(folder.File("absent.tmp"), folder.File("placed")),
+              static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    // A fetched executable in the immutable folder cannot even be moved aside; no TMP name is left.
+    EXPECT_EQ(Finish(locked + "\\setup.exe", locked + "\\setup.exe"),
+              static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+    ExpectSourcesWhole();
+    EXPECT_EQ(NamesIn(locked), Names{"setup.exe"});
+    EXPECT_EQ(NamesIn(full), Names{}) << "a truncated copy was left";
+    EXPECT_EQ(NamesIn(readOnly), Names{"older.dat"});
+    EXPECT_EQ(ReadBytes(readOnly + "\\older.dat"), older);
+    EXPECT_EQ(NamesIn(filled), Names{"inside"});
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"fetched.exe", "fetched.tmp", "filled"}));
 }
 
-TEST_F(Cp932Finish, SameExecutableInAFolderEndingInTrailByte5C)
+TEST_F(FinishTest, SourceHeldWithoutSharingByAnotherProcess)
 {
-    std::string path = sub + "\\" + kSo + ".exe";
-    ASSERT_TRUE(WriteBytes(path, "MZ sjis"));
-    ULONGLONG fetched = FileIndex(path);
-    EXPECT_EQ(Finish(path, path), 0u);
-    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{kSo + ".exe"});
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{kHyou});
-    EXPECT_NE(FileIndex(path), fetched);
-    EXPECT_EQ(ReadBytes(path), "MZ sjis");
+    ASSERT_NO_FATAL_FAILURE(Fetch(64 * 1024));
+    const std::string ready = testfiles::UniqueName("held"), release = testfiles::UniqueName("release");
+    CHandle readyEvent(::CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
+    CHandle releaseEvent(::CreateEventA(nullptr, TRUE, FALSE, release.c_str()));
+    {
+        testfiles::CChildProcess holder("e2e_finish_holder.exe",
+                                        ready + " " + release + " \"" + source + "\" \"" + program + "\"");
+        ASSERT_EQ(::WaitForMultipleObjects(2, std::array<HANDLE, 2>{readyEvent.Get(), holder.Handle()}.data(),
+                                           FALSE, e2e::kWaitMs),
+                  WAIT_OBJECT_0)
+            << "the holder did not start";
+        // The last renews the executable in place: it cannot even be moved aside.
+        const std::pair<std::string, std::string> held[] = {
+            {source, folder.File("movie.mp4")}, {program, folder.File("setup.exe")}, {program, program}};
+        for (const auto& [from, to] : held)
+            EXPECT_EQ(Finish(from, to), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION)) << to;
+        ::SetEvent(releaseEvent.Get());
+        EXPECT_EQ(holder.WaitForExit(e2e::kWaitMs), 0u);
+    }
+    ExpectSourcesWhole();
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"fetched.exe", "fetched.tmp"}));
 }
 
-TEST_F(Cp932Finish, TrailBytesThatLookLikeLettersNameDifferentFiles)
+// Shift-JIS names: hyou (95 5C) and so (83 5C) end in a byte that reads as a backslash; katakana a
+// (83 41) and di (83 61) end in bytes that read as 'A' and 'a'; full-width a (82 81) and A (82 60)
+// are one letter in two cases, so those two name the same file.
+TEST_F(FinishTest, Cp932NamesArePlacedByWholeCharacters)
 {
-    std::string source = sub + "\\\x83\x41.txt";
-    std::string destination = sub + "\\\x83\x61.txt";
-    ASSERT_TRUE(WriteBytes(source, "katakana"));
-    EXPECT_EQ(Finish(source, destination), 0u);
-    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{"\x83\x61.txt"});
-    EXPECT_EQ(ReadBytes(destination), "katakana");
-}
-
-TEST_F(Cp932Finish, FullWidthLettersInAnotherCaseAreTheSamePath)
-{
-    std::string path = sub + "\\\x82\x81.txt";
-    ASSERT_TRUE(WriteBytes(path, "full width"));
-    EXPECT_EQ(Finish(path, sub + "\\\x82\x60.txt"), 0u);
-    EXPECT_EQ(NamesIn(sub), std::vector<std::string>{"\x82\x81.txt"});
-    EXPECT_EQ(ReadBytes(path), "full width");
-
-    // As an executable it goes the same-path way; taken for two paths, the copy would fail.
-    std::string program = sub + "\\\x82\x81.exe";
-    ASSERT_TRUE(WriteBytes(program, "MZ full width"));
-    ULONGLONG fetched = FileIndex(program);
-    EXPECT_EQ(Finish(program, sub + "\\\x82\x60.exe"), 0u);
-    EXPECT_EQ(NamesIn(sub, "*.exe"), std::vector<std::string>{"\x82\x60.exe"});
-    EXPECT_EQ(ReadBytes(program), "MZ full width");
-    EXPECT_NE(FileIndex(program), fetched);
+    ASSERT_EQ(::GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with its locale generated";
+    const std::string sub = folder.File("\x95\x5C") + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(sub.c_str(), nullptr));
+    struct
+    {
+        std::string source, destination, placed;
+    } const rows[] = {
+        {"\x83\x5C.tmp", "\x95\x5C\x83\x5C.txt", "\x95\x5C\x83\x5C.txt"},
+        {"\x83\x5C.exe", "\x83\x5C.exe", "\x83\x5C.exe"},
+        {"\x83\x41.txt", "\x83\x61.txt", "\x83\x61.txt"},
+        {"\x82\x81.txt", "\x82\x60.txt", "\x82\x81.txt"},
+    };
+    for (const auto& row : rows)
+    {
+        ASSERT_TRUE(WriteBytes(sub + row.source, row.source));
+        EXPECT_EQ(Finish(sub + row.source, sub + row.destination), 0u) << row.destination;
+        EXPECT_EQ(NamesIn(sub), Names{row.placed}) << row.destination;
+        EXPECT_EQ(ReadBytes(sub + row.placed), row.source) << row.destination;
+        ::DeleteFileA((sub + row.placed).c_str());
+    }
+    EXPECT_EQ(NamesIn(folder.Path()), Names{"\x95\x5C"});
 }
 } // namespace

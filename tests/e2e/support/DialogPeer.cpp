@@ -2,148 +2,174 @@
 
 #include "peer/Protocol.h"
 
+#include <algorithm>
+#include <sstream>
+
 namespace e2e
 {
 namespace
 {
-// Generous: closing a visible window alone takes about 2 s under Wine with Xvfb.
-constexpr DWORD kShowTimeoutMs = 20000;
-constexpr DWORD kPollMs = 20;
+using peerkit::CDialogDriver;
+using ::testing::AssertionFailure;
+using ::testing::AssertionSuccess;
 
-std::string ReplyText(const peerkit::Reply& reply)
+// Hidden: dialogs they own still show, and hidden windows are destroyed at once under Wine.
+HWND CreateTestWindow(DWORD style, HWND owner)
 {
-    return std::string(reply.data.begin(), reply.data.end());
-}
-
-// For a failure message: the folder of a reply 3 that follows an unexpected reply 2.
-std::string Describe(const std::optional<peerkit::Reply>& reply)
-{
-    if (!reply || reply->code != protocol::kReplyFolder)
-        return std::string();
-    return ", then reply 3 with \"" + std::string(ReplyText(*reply).c_str()) + "\"";
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DaE2eTopWindow";
+    ::RegisterClassA(&wc);
+    return ::CreateWindowExA(0, wc.lpszClassName, "e2e", style, 0, 0, 100, 100, owner, nullptr, wc.hInstance,
+                             nullptr);
 }
 } // namespace
 
-CDialogPeer::CDialogPeer(peerkit::WorkFolderKind workFolder)
-    : m_session([workFolder] {
-          peerkit::SessionOptions options;
-          options.workFolder = workFolder;
-          return options;
-      }()),
-      m_driver(0)
+CXpModeScope::CXpModeScope() : m_key("Software\\Wine\\AppDefaults\\KavoDownloadAssistant.exe")
 {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, m_key.Subkey().c_str(), "Version", REG_SZ, "winxp", 6);
+}
+
+CDialogPeer::CDialogPeer(peerkit::SessionOptions options, bool ownedPeerWindow)
+    : m_session(std::move(options))
+{
+    if (ownedPeerWindow)
+    {
+        m_top.Reset(CreateTestWindow(WS_OVERLAPPEDWINDOW, nullptr));
+        m_ownedPeer.Reset(CreateTestWindow(WS_POPUP, m_top.Get()));
+    }
 }
 
 bool CDialogPeer::Start()
 {
-    if (!m_session.Launch())
-        return false;
-    m_driver = peerkit::CDialogDriver(m_session.ProcessId());
-    std::optional<peerkit::Reply> reply = m_session.Attach(5000);
+    HWND peer = m_ownedPeer ? m_ownedPeer.Get() : m_session.PeerWindow();
+    std::optional<peerkit::Reply> reply;
+    if (m_session.Launch() &&
+        m_session.SendAttach(peerkit::WindowToWire(peer), peerkit::WindowToWire(m_session.ReplyWindow())))
+        reply = m_session.WaitForReply(kWaitMs);
+    m_driver = CDialogDriver(m_session.ProcessId());
     return reply && reply->code == protocol::kReplyAttached;
 }
 
-bool CDialogPeer::Send(const peerkit::CDownloadRequestBuilder& request)
+bool CDialogPeer::Request(const std::string& caption, const std::string& listPath, const Entries& entries)
 {
-    return m_session.SendCommand(protocol::kCommandDownload, request.Build());
+    peerkit::CDownloadRequestBuilder builder;
+    bool built = builder.SetCaption(caption) && builder.SetListFilePath(listPath);
+    for (const auto& entry : entries)
+        built = built && builder.AddEntry(entry.first, entry.second);
+    m_caption = caption;
+    return built && m_session.SendCommand(protocol::kCommandDownload, builder.Build());
 }
 
-CDialogPeer::Shown CDialogPeer::WaitForNext()
+AssertionResult CDialogPeer::Next(Shown expected)
 {
     if (m_hWindow)
-        m_driver.WaitUntilGone(m_hWindow, kShowTimeoutMs);
+        m_driver.WaitUntilGone(m_hWindow, kWaitMs);
     m_hWindow = nullptr;
     m_reply.reset();
-    const ULONGLONG deadline = ::GetTickCount64() + kShowTimeoutMs;
-    while (::GetTickCount64() < deadline)
+    Shown shown = kNothing;
+    for (const ULONGLONG deadline = ::GetTickCount64() + kWaitMs; !shown && ::GetTickCount64() < deadline;)
     {
         if ((m_hWindow = m_driver.FindMessageBox()) != nullptr)
-            return Shown::MessageBox;
-        if ((m_hWindow = m_driver.FindFolderDialog()) != nullptr)
-            return Shown::FolderDialog;
-        if ((m_reply = m_session.WaitForReply(kPollMs)))
-            return Shown::Reply;
+            shown = kMessageBox;
+        else if ((m_hWindow = m_driver.FindFolderDialog()) != nullptr)
+            shown = kFolderDialog;
+        else if ((m_reply = m_session.WaitForReply(20)))
+            shown = kReply;
     }
-    return Shown::Nothing;
-}
-
-::testing::AssertionResult CDialogPeer::Expect(Shown expected)
-{
-    Shown shown = WaitForNext();
+    m_bTopDisabled = m_top && !::IsWindowEnabled(m_top.Get());
     if (shown == expected)
-        return ::testing::AssertionSuccess();
-    ::testing::AssertionResult failure = ::testing::AssertionFailure();
-    switch (shown)
-    {
-    case Shown::FolderDialog:
-        return failure << "the folder dialog came";
-    case Shown::MessageBox:
-        return failure << "a message box came: " << peerkit::CDialogDriver::MessageText(m_hWindow);
-    case Shown::Reply:
-        return failure << "reply " << m_reply->code << " came"
-                       << Describe(m_session.WaitForReply(kShowTimeoutMs));
-    default:
-        return failure << "nothing came";
-    }
+        return AssertionSuccess();
+    const char* names[] = {"nothing", "the folder dialog", "a message box", "a reply"};
+    return AssertionFailure() << names[shown] << " came: "
+                              << (m_reply ? std::to_string(m_reply->code)
+                                          : CDialogDriver::MessageText(m_hWindow));
 }
 
-::testing::AssertionResult CDialogPeer::NextIsFolderDialog()
+AssertionResult CDialogPeer::Choose(const std::string& path, const char* opensOn)
 {
-    return Expect(Shown::FolderDialog);
-}
-
-::testing::AssertionResult CDialogPeer::NextIsMessageBox()
-{
-    return Expect(Shown::MessageBox);
-}
-
-::testing::AssertionResult CDialogPeer::NextIsReply()
-{
-    return Expect(Shown::Reply);
-}
-
-void CDialogPeer::Choose(const std::string& path)
-{
-    EXPECT_TRUE(m_driver.ChooseFolder(m_hWindow, path)) << path;
-    peerkit::CDialogDriver::PressOk(m_hWindow);
-}
-
-void CDialogPeer::Cancel()
-{
-    peerkit::CDialogDriver::PressCancel(m_hWindow);
-}
-
-void CDialogPeer::Answer(int buttonId)
-{
-    peerkit::CDialogDriver::Answer(m_hWindow, buttonId);
-}
-
-::testing::AssertionResult CDialogPeer::ExpectAccepted(const std::string& path, std::uint32_t resumeFlag)
-{
-    ::testing::AssertionResult next = NextIsReply();
+    AssertionResult next = Next(kFolderDialog);
     if (!next)
-        return next << " instead of reply 2";
+        return next;
+    const std::uintptr_t opened = CDialogDriver::SelectedItem(m_hWindow);
+    const bool openedThere =
+        !opensOn ||
+        (opened != 0 &&
+         (*opensOn ? m_driver.ChooseFolder(m_hWindow, opensOn) : m_driver.ChooseDesktop(m_hWindow)) &&
+         CDialogDriver::SelectedItem(m_hWindow) == opened);
+    const bool chosen = m_driver.ChooseFolder(m_hWindow, path);
+    CDialogDriver::PressOk(m_hWindow);
+    if (!openedThere || !chosen)
+        return AssertionFailure() << "did not open on " << (opensOn ? opensOn : "") << " or could not choose "
+                                  << path;
+    return AssertionSuccess();
+}
+
+AssertionResult CDialogPeer::Cancel()
+{
+    AssertionResult next = Next(kFolderDialog);
+    if (next)
+        CDialogDriver::PressCancel(m_hWindow);
+    return next;
+}
+
+AssertionResult CDialogPeer::Answer(std::initializer_list<std::string> names, int defaultButton, int answer)
+{
+    AssertionResult next = Next(kMessageBox);
+    if (!next)
+        return next;
+    m_text = CDialogDriver::MessageText(m_hWindow);
+    std::istringstream lines(m_text);
+    std::vector<std::string> listed;
+    bool nonAscii = false;
+    for (std::string line; std::getline(lines, line);)
+    {
+        if (!line.empty() && line[0] == '\t')
+            listed.push_back(line.substr(1));
+        else
+            nonAscii =
+                nonAscii || std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; });
+    }
+    HWND peer = m_ownedPeer ? m_ownedPeer.Get() : m_session.PeerWindow();
+    bool right = listed == std::vector<std::string>(names) && nonAscii == (::GetACP() == 932) &&
+                 CDialogDriver::Caption(m_hWindow) == m_caption && ::GetWindow(m_hWindow, GW_OWNER) == peer;
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+    {
+        HWND button = ::GetDlgItem(m_hWindow, id);
+        const bool shows = button && ::IsWindowVisible(button);
+        right = right && shows == (defaultButton == IDOK ? id == IDOK : id == IDYES || id == IDNO) &&
+                (shows && (::GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) ==
+                    (id == defaultButton);
+    }
+    CDialogDriver::Answer(m_hWindow, answer);
+    if (!right)
+        return AssertionFailure() << "not the names, language, caption, owner or buttons expected: "
+                                  << CDialogDriver::Caption(m_hWindow) << "\n"
+                                  << m_text;
+    return AssertionSuccess();
+}
+
+AssertionResult CDialogPeer::Accepted(const std::string& path, std::uint32_t resumeFlag)
+{
     std::vector<std::uint8_t> flag;
     peerkit::AppendUInt32(flag, resumeFlag);
-    if (m_reply->code != protocol::kReplyResumeFlag || m_reply->data != flag)
-    {
-        std::uint32_t got = m_reply->data.size() == 4 ? m_reply->data[0] : 0xFFFFFFFF;
-        return ::testing::AssertionFailure() << "expected reply 2 with ResumeFlag " << resumeFlag
-                                             << ", got reply " << m_reply->code << " with " << got;
-    }
-    std::optional<peerkit::Reply> folder = m_session.WaitForReply(kShowTimeoutMs);
-    if (!folder || folder->code != protocol::kReplyFolder || ReplyText(*folder) != path + '\0')
-        return ::testing::AssertionFailure() << "expected reply 3 with " << path;
-    return ::testing::AssertionSuccess();
+    AssertionResult next = Next(kReply);
+    if (!next || m_reply->code != protocol::kReplyResumeFlag || m_reply->data != flag)
+        return AssertionFailure() << "no reply 2 with ResumeFlag " << resumeFlag;
+    std::optional<peerkit::Reply> folder = m_session.WaitForReply(kWaitMs);
+    if (!folder || folder->code != protocol::kReplyFolder ||
+        std::string(folder->data.begin(), folder->data.end()) != path + '\0')
+        return AssertionFailure() << "no reply 3 with " << path;
+    return AssertionSuccess();
 }
 
-::testing::AssertionResult CDialogPeer::ExpectAbandoned()
+AssertionResult CDialogPeer::Abandoned()
 {
-    ::testing::AssertionResult next = NextIsReply();
-    if (!next)
-        return next << " instead of the empty reply 3";
-    if (m_reply->code != protocol::kReplyFolder || !m_reply->data.empty() || !m_reply->dataPointerNull)
-        return ::testing::AssertionFailure() << "expected the empty reply 3, got reply " << m_reply->code;
-    return ::testing::AssertionSuccess();
+    AssertionResult next = Next(kReply);
+    if (!next || m_reply->code != protocol::kReplyFolder || !m_reply->data.empty() ||
+        !m_reply->dataPointerNull)
+        return AssertionFailure() << "no empty reply 3";
+    return AssertionSuccess();
 }
 } // namespace e2e

@@ -1,63 +1,85 @@
-// A peer that sends download requests and plays the user, one folder dialog or message box at a
-// time, through the peer kit's dialog driver.
+// The one peer of the end-to-end tests: a peer-kit session that starts the real assistant,
+// attaches, sends requests and plays the user, one folder dialog or message box at a time.
 #pragma once
 
 #include "peerkit/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
 #include "peerkit/PeerSession.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace e2e
 {
+using ::testing::AssertionResult;
+// Generous: a loaded 2-core machine, and closing a visible window alone takes 2 s under Wine.
+constexpr DWORD kWaitMs = 20000;
+// The assistant's settings lie below it; a test that lets it remember a folder removes it.
+constexpr const char* kCompanyKey = "Software\\Brisel Co.,Ltd.";
+using Entries = std::vector<std::pair<std::string, std::string>>; // file name, list key
+
+// Makes Wine report Windows XP to the assistant's executable alone (a per-program override).
+class CXpModeScope
+{
+  public:
+    CXpModeScope();
+
+  private:
+    testfiles::CRegistryScope m_key;
+};
+
 class CDialogPeer
 {
   public:
-    explicit CDialogPeer(peerkit::WorkFolderKind workFolder = peerkit::WorkFolderKind::Automatic);
-    CDialogPeer(const CDialogPeer&) = delete;
-    CDialogPeer& operator=(const CDialogPeer&) = delete;
-
+    // ownedPeerWindow: PeerWindow is a popup owned by a separate top-level window, TopAncestor(),
+    // since closing a dialog re-enables its direct owner unconditionally under Wine.
+    explicit CDialogPeer(peerkit::SessionOptions options = {}, bool ownedPeerWindow = false);
     bool Start();
-    bool Send(const peerkit::CDownloadRequestBuilder& request);
+    bool Request(const std::string& caption, const std::string& listPath = "", const Entries& entries = {});
 
-    // What the assistant shows next (or replies), once the previous window has gone.
-    ::testing::AssertionResult NextIsFolderDialog();
-    ::testing::AssertionResult NextIsMessageBox();
-    ::testing::AssertionResult NextIsReply();
-
-    // In the folder dialog just seen: chooses path and presses OK, or cancels.
-    void Choose(const std::string& path);
-    void Cancel();
-    // The message box just seen, and the answer given to it.
-    HWND Box() const { return m_hWindow; }
-    void Answer(int buttonId);
-
-    // Reply 2 with resumeFlag, then reply 3 with path; nothing shown in between.
-    ::testing::AssertionResult ExpectAccepted(const std::string& path, std::uint32_t resumeFlag);
-    // Reply 3 alone, without data.
-    ::testing::AssertionResult ExpectAbandoned();
+    // Each step waits until the window acted on before has gone, then for the next one.
+    // In the folder dialog: when opensOn is given, that it opened there ("" for the desktop); then
+    // path chosen and OK pressed, or Cancel.
+    AssertionResult Choose(const std::string& path, const char* opensOn = nullptr);
+    AssertionResult Cancel();
+    // The message box that comes next lists exactly names (its tab-indented lines), is in the
+    // locale's language, under the request's caption, owned by PeerWindow, with OK alone or Yes and
+    // No, and defaultButton the default; answered with answer all the same.
+    AssertionResult Answer(std::initializer_list<std::string> names, int defaultButton, int answer);
+    const std::string& LastBoxText() const { return m_text; }
+    // Reply 2 with resumeFlag, then reply 3 with path and its NUL; or reply 3 alone, without data.
+    AssertionResult Accepted(const std::string& path, std::uint32_t resumeFlag = 0);
+    AssertionResult Abandoned();
 
     peerkit::CPeerSession& Session() { return m_session; }
+    HWND TopAncestor() const { return m_top.Get(); }
+    // Whether TopAncestor was disabled while the last dialog or box showed.
+    bool TopWasDisabled() const { return m_bTopDisabled; }
 
   private:
-    enum class Shown
+    enum Shown
     {
-        Nothing,
-        FolderDialog,
-        MessageBox,
-        Reply,
+        kNothing,
+        kFolderDialog,
+        kMessageBox,
+        kReply
     };
-    Shown WaitForNext();
-    ::testing::AssertionResult Expect(Shown expected);
+    AssertionResult Next(Shown expected);
 
+    CWindowHandle m_top;
+    CWindowHandle m_ownedPeer; // destroyed after the session has ended the assistant
     peerkit::CPeerSession m_session;
-    peerkit::CDialogDriver m_driver;
+    peerkit::CDialogDriver m_driver{0};
+    std::string m_caption;
+    std::string m_text;
     HWND m_hWindow = nullptr;
+    bool m_bTopDisabled = false;
     std::optional<peerkit::Reply> m_reply;
 };
 } // namespace e2e
