@@ -53,11 +53,13 @@ TEST(ContentListText, TextMode)
         EXPECT_EQ(ToTextMode(row.bytes), row.text) << row.bytes;
 }
 
-// Other writers name the mutex byte by byte: a trail byte 0x5C becomes a slash as well.
+// Backslashes become slashes, stepping over double-byte characters: a trail byte 0x5C stays.
 TEST(ContentListText, LockName)
 {
-    EXPECT_EQ(ContentListLockName("\\\\server\\share\\l"), "//server/share/l");
-    EXPECT_EQ(ContentListLockName("C:\\\x95\x5C\\\x83\x5C.txt"), "C:/\x95//\x83/.txt");
+    const std::string path = "C:\\\x95\x5C\\\x83\x5C.txt";
+    EXPECT_EQ(ContentListLockName("\\\\server\\share\\l", SingleByteCodePage()), "//server/share/l");
+    EXPECT_EQ(ContentListLockName(path, TableCodePage(932)), "C:/\x95\x5C/\x83\x5C.txt");
+    EXPECT_EQ(ContentListLockName(path, SingleByteCodePage()), "C:/\x95//\x83/.txt");
 }
 
 TEST(ContentListText, FolderOfPath)

@@ -13,31 +13,41 @@ constexpr UINT kResume = MB_ICONINFORMATION | MB_YESNO, kReadOnly = MB_ICONINFOR
 constexpr UINT kOverwrite = MB_ICONINFORMATION | MB_YESNO | MB_DEFBUTTON2;
 constexpr FoundFile kNone = FoundFile::None, kRw = FoundFile::Writable, kRo = FoundFile::ReadOnly;
 
-// Every entry's temporary file is recorded as T:\a; message boxes are answered as scripted, then OK.
+// Every entry's temporary file is recorded as m_tempFile; message boxes are answered as scripted,
+// then OK. Records the list reads, the searches and the texts shown.
 class CFakeConflictDesk : public IConflictDesk
 {
   public:
-    std::string RecordedTempFile(const std::string&, const std::string&) override
+    std::vector<std::string> RecordedTempFiles(const std::string&, const std::vector<std::string>& keys) override
     {
-        m_bListRead = true;
-        return "T:\\a";
+        ++m_nListReads;
+        return std::vector<std::string>(keys.size(), m_tempFile);
     }
     std::string CombinePath(const std::string& folder, const std::string& name) override
     {
         return folder + "\\" + name;
     }
-    FoundFile FindFile(const std::string& path) override { return m_files[path]; }
-    std::string LoadText(UINT) override { return ""; }
-    int ShowMessage(HWND, const std::string&, const std::string&, UINT style) override
+    FoundFile FindFile(const std::string& path) override
     {
+        m_searched.push_back(path);
+        return m_files[path];
+    }
+    const CCodePage& CodePage() override { return TableCodePage(932); }
+    std::string LoadText(UINT) override { return ""; }
+    int ShowMessage(HWND, const std::string& text, const std::string&, UINT style) override
+    {
+        m_texts.push_back(text);
         m_styles.push_back(style);
         return m_styles.size() <= m_answers.size() ? m_answers[m_styles.size() - 1] : IDOK;
     }
 
+    std::string m_tempFile = "T:\\a";
     std::map<std::string, FoundFile> m_files;
     std::vector<int> m_answers;
     std::vector<UINT> m_styles;
-    bool m_bListRead = false;
+    std::vector<std::string> m_texts;
+    std::vector<std::string> m_searched;
+    int m_nListReads = 0;
 };
 
 // One call from each state: what is asked, its result, the flags afterwards (ResumeFlag starts at 7).
@@ -83,8 +93,58 @@ TEST(ConflictCheck, StateTable)
         EXPECT_EQ(pending, row.pendingAfter) << row.name;
         EXPECT_EQ(resume, row.resumeAfter) << row.name;
         EXPECT_EQ(desk.m_styles, row.styles) << row.name;
-        EXPECT_EQ(desk.m_bListRead, row.pendingBefore == TRUE) << row.name;
+        EXPECT_EQ(desk.m_nListReads, row.pendingBefore ? 1 : 0) << row.name;
     }
+}
+
+// The list is read once for all entries, and not at all without entries.
+TEST(ConflictCheck, ListReadOncePerCheck)
+{
+    for (std::size_t entries : {0u, 1u, 3u})
+    {
+        CFakeConflictDesk desk;
+        BOOL pending = TRUE;
+        DownloadRequest request;
+        request.entries.assign(entries, {"a", "k"});
+        CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
+        EXPECT_EQ(desk.m_nListReads, entries ? 1 : 0) << entries;
+        EXPECT_EQ(desk.m_searched.size(), 2 * entries) << entries;
+    }
+}
+
+// Paths from the peer that would reach the network, a device or beyond the chosen folder are never
+// searched; a name's control bytes show as '?' in the question.
+TEST(ConflictCheck, PeerPathsReachNothing)
+{
+    struct { const char* list; const char* temp; const char* name; std::vector<std::string> searched; } const rows[] = {
+        {"C:\\l", "T:\\a", "a", {"T:\\a", "F:\\a"}},
+        {"\\\\srv\\s\\l", "T:\\a", "a", {"F:\\a"}}, {"\\\\.\\pipe\\l", "T:\\a", "a", {"F:\\a"}},
+        {"C:\\COM1", "T:\\a", "a", {"F:\\a"}}, {"C:\\l\n", "T:\\a", "a", {"F:\\a"}},
+        {"C:\\l", "\\\\srv\\s\\t", "a", {"F:\\a"}}, {"C:\\l", "NUL.txt", "a", {"F:\\a"}},
+        {"C:\\l", "\\??\\C:\\t", "a", {"F:\\a"}}, {"C:\\l", "T:\\a", "\\\\srv\\s\\a", {"T:\\a"}},
+        {"C:\\l", "T:\\a", "C:\\a", {"T:\\a"}}, {"C:\\l", "T:\\a", "\\a", {"T:\\a"}},
+        {"C:\\l", "T:\\a", "s\\..\\..\\a", {"T:\\a"}}, {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}},
+        {"C:\\l", "T:\\a", "aux", {"T:\\a"}}, {"C:\\l", "T:\\a", "a\tb", {"T:\\a"}},
+    };
+    for (const auto& row : rows)
+    {
+        CFakeConflictDesk desk;
+        desk.m_tempFile = row.temp;
+        BOOL pending = TRUE;
+        DownloadRequest request;
+        request.listFilePath = row.list;
+        request.entries = {{row.name, "k"}};
+        CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
+        EXPECT_EQ(desk.m_searched, row.searched) << row.list << " " << row.temp << " " << row.name;
+    }
+    CFakeConflictDesk desk;
+    desk.m_files = {{"T:\\a", kRw}};
+    BOOL pending = TRUE;
+    DownloadRequest request;
+    request.entries = {{"a\n[Yes]", "k"}};
+    CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
+    ASSERT_EQ(desk.m_texts.size(), 1u);
+    EXPECT_EQ(desk.m_texts[0], "\ta?[Yes]\n");
 }
 
 // Read-only is Unix permission bits under Wine as root; a pattern would match any file, so names none.
@@ -98,7 +158,8 @@ TEST(SystemConflictDesk, FindFileAndCombinePath)
     CSystemConflictDesk desk;
     const std::pair<const char*, FoundFile> found[] = {
         {"rw.txt", kRw},    {"ro.txt", kRo},  {"sub", kRw},     {"RW.TXT", kRw},
-        {"missing", kNone}, {"sub\\", kNone}, {"*.txt", kNone}, {"r?.txt", kNone},
+        {"missing", kNone}, {"sub\\", kNone}, {"*.txt", kNone}, {"r?.txt", kNone}, {"rw<txt", kNone},
+        {"rw>txt", kNone},  {"rw\".txt", kNone},
     };
     for (const auto& [name, result] : found)
         EXPECT_EQ(desk.FindFile(folder.File(name)), result) << name;

@@ -46,6 +46,14 @@ bool Store(const std::string& key, const Bytes& value)
                              static_cast<DWORD>(value.size())) == ERROR_SUCCESS;
 }
 
+// A folder's last change: a probe file made and deleted in it moves this on.
+ULONGLONG LastWrite(const std::string& folder)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ::GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
 // The value is written after reply 3 has gone out, so it is waited for.
 bool StoredBecomes(const std::string& key, const Bytes& value)
 {
@@ -55,6 +63,8 @@ bool StoredBecomes(const std::string& key, const Bytes& value)
 
 // The remembered folder, wherever the system says the settings lie: none at first, then the one
 // chosen last; neither a stored folder that refuses files nor one that is gone is preselected.
+// Under the writable root a copy is kept below HKEY_CURRENT_USER, and a value that another process
+// wrote there is neither probed nor preselected.
 TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
 {
     const Bytes p = ItemIdList("P:\\"), q = ItemIdList("Q:\\"), r = ItemIdList("R:\\");
@@ -73,10 +83,11 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
         std::string assistant;
         const char* key;
         const char* otherKey;
+        bool copied; // the other key holds the assistant's copy
     } const rows[] = {
-        {"system ieframe", false, "", kSettingsKey, kLowRootSettingsKey},
-        {"writable root", false, lowRoot, kLowRootSettingsKey, kSettingsKey},
-        {"Windows XP", true, lowRoot, kSettingsKey, kLowRootSettingsKey},
+        {"system ieframe", false, "", kSettingsKey, kLowRootSettingsKey, false},
+        {"writable root", false, lowRoot, kLowRootSettingsKey, kSettingsKey, true},
+        {"Windows XP", true, lowRoot, kSettingsKey, kLowRootSettingsKey, false},
     };
     for (const auto& row : rows)
     {
@@ -100,14 +111,19 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
         EXPECT_TRUE(peer.Accepted("Q:\\")) << row.name;
         // A value of our own written before the assistant's would be overwritten by it.
         ASSERT_TRUE(StoredBecomes(row.key, q)) << row.name;
-        for (const Bytes& stored : {r, gone})
+        std::vector<Bytes> notPreselected = {r, gone};
+        if (row.copied)
+            notPreselected.push_back(q); // writable, but not what the assistant stored last
+        for (const Bytes& stored : notPreselected)
         {
+            const ULONGLONG untouched = LastWrite("Q:\\");
             ASSERT_TRUE(Store(row.key, stored) && peer.Request("Not preselected"));
             EXPECT_TRUE(peer.Choose("P:\\", "")) << row.name;
             EXPECT_TRUE(peer.Accepted("P:\\")) << row.name;
             EXPECT_TRUE(StoredBecomes(row.key, p)) << row.name;
+            EXPECT_EQ(LastWrite("Q:\\"), untouched) << row.name << ": probed";
         }
-        EXPECT_TRUE(Stored(row.otherKey).empty()) << row.name;
+        EXPECT_EQ(Stored(row.otherKey), row.copied ? p : Bytes()) << row.name;
     }
 }
 
