@@ -7,6 +7,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 namespace
 {
 using Bytes = std::vector<BYTE>;
@@ -200,11 +202,53 @@ TEST(DownloadRequest, RefusalsLeadBackToTheDialog)
     EXPECT_EQ(Stored(kSettingsKey), ItemIdList("Q:\\"));
 }
 
-// QuitEvent reaches an open dialog and an open message box alike: dismissed, the request abandoned,
-// nothing stored, exit code 0; the top window stays disabled (no closing question answered).
+// The folder \\SERVER\SHARE as Wine serves it, from the prefix, seen through drive Z:.
+std::string UncShareOnDisk()
+{
+    char prefix[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    std::string path = std::string("Z:") + std::string(prefix, length < MAX_PATH ? length : 0) +
+                       "/dosdevices/unc/SERVER/SHARE";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// A content list whose lock another process holds counts as unreadable after a bounded wait, and a
+// file name on the network as not found: no question, though the list records an existing
+// temporary file and the share holds the name.
+TEST(DownloadRequest, SquattedLockAndNetworkNamesAreNotWaitedFor)
+{
+    testfiles::CRegistryScope settings(e2e::kCompanyKey);
+    CEmptyDrives drives;
+    testfiles::CTempFolder temp("squat");
+    const std::string list = temp.File("contents.csv");
+    ASSERT_TRUE(WriteBytes(temp.File("a.part"), "partial"));
+    peerkit::CContentListWriter writer(list);
+    writer.SetRecord("key-a", ContentRecord{temp.File("a.part"), "", 0});
+    ASSERT_TRUE(writer.Commit());
+    const std::string share = UncShareOnDisk();
+    ::SHCreateDirectoryExA(nullptr, share.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(share + "\\n.bin", "on the network"));
+    ASSERT_TRUE(testfiles::FileExists("\\\\SERVER\\SHARE\\n.bin")) << "Wine serves the share from " << share;
+    {
+        CContentListLock squatted = writer.Lock();
+        e2e::CDialogPeer peer;
+        ASSERT_TRUE(peer.Start() && peer.Request("Squat", list, {{"a.bin", "key-a"}, {"\\\\SERVER\\SHARE\\n.bin", "n"}}));
+        EXPECT_TRUE(peer.Choose("P:\\"));
+        EXPECT_TRUE(peer.Accepted("P:\\", 0));
+        peer.Session().SignalQuit();
+        EXPECT_EQ(peer.Session().WaitForExit(e2e::kWaitMs), 0u);
+    }
+    testfiles::RemoveTree(share.substr(0, share.size() - std::string("\\SERVER\\SHARE").size()));
+}
+
+// QuitEvent reaches an open dialog and an open message box alike, and so does WM_CLOSE sent to the
+// frame from outside: dismissed, the request abandoned, nothing stored, exit code 0; the top window
+// stays disabled (no closing question answered).
 TEST(DownloadRequest, QuitWhileTheUserIsAskedAbandonsTheRequest)
 {
-    for (bool messageBox : {false, true})
+    struct { bool messageBox, closeFrame; } const rows[] = {{false, false}, {true, false}, {false, true}};
+    for (const auto& [messageBox, closeFrame] : rows)
     {
         testfiles::CRegistryScope settings(e2e::kCompanyKey);
         e2e::CDialogPeer peer({}, true);
@@ -214,13 +258,16 @@ TEST(DownloadRequest, QuitWhileTheUserIsAskedAbandonsTheRequest)
         HWND shown =
             messageBox ? driver.WaitForMessageBox(e2e::kWaitMs) : driver.WaitForFolderDialog(e2e::kWaitMs);
         ASSERT_TRUE(shown);
-        peer.Session().SignalQuit();
+        if (closeFrame)
+            ::PostMessageA(peer.Session().FindFrameWindow(), WM_CLOSE, 0, 0);
+        else
+            peer.Session().SignalQuit();
         EXPECT_TRUE(driver.WaitUntilGone(shown, e2e::kWaitMs));
-        EXPECT_TRUE(peer.Abandoned()) << messageBox;
-        EXPECT_EQ(peer.Session().WaitForExit(e2e::kWaitMs), 0u) << messageBox;
-        EXPECT_TRUE(peer.Session().TakeReplies().empty()) << messageBox;
+        EXPECT_TRUE(peer.Abandoned()) << messageBox << closeFrame;
+        EXPECT_EQ(peer.Session().WaitForExit(e2e::kWaitMs), 0u) << messageBox << closeFrame;
+        EXPECT_TRUE(peer.Session().TakeReplies().empty()) << messageBox << closeFrame;
         EXPECT_TRUE(messageBox || !::IsWindowEnabled(peer.TopAncestor()));
-        EXPECT_TRUE(Stored(kSettingsKey).empty()) << messageBox;
+        EXPECT_TRUE(Stored(kSettingsKey).empty()) << messageBox << closeFrame;
     }
 }
 } // namespace

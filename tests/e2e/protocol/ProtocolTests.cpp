@@ -3,6 +3,9 @@
 #include "peer/Protocol.h"
 #include "tests/e2e/support/DialogPeer.h"
 
+#include <future>
+#include <thread>
+
 namespace
 {
 using peerkit::CPeerSession;
@@ -58,7 +61,61 @@ TEST(WorkFile, NothingIsReadWhileRequestEventIsMissing)
     EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
 }
 
-// A file still open for writing stays for the next signal; a read-only one is read and deleted.
+// Creation and destruction messages, and command messages, sent to the frame from another process
+// change nothing: the assistant goes on serving and ends normally.
+TEST(Frame, ForgedMessagesChangeNothing)
+{
+    CPeerSession session;
+    ASSERT_TRUE(session.Launch() && session.Attach(kWaitMs));
+    const HWND frame = session.FindFrameWindow();
+    CREATESTRUCTA forged = {};
+    forged.lpCreateParams = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x5A5A5A50));
+    forged.lpszName = "forged";
+    for (UINT message : {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY})
+    {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(frame, message, 0, reinterpret_cast<LPARAM>(&forged), SMTO_ABORTIFHUNG, kWaitMs,
+                              &result);
+    }
+    for (UINT message : {protocol::kWmAttachRequest, protocol::kWmDownloadRequest, protocol::kWmFinishRequest})
+        for (WPARAM token : {0, 1, 2, 3})
+            ::PostMessageA(frame, message, token, 0);
+    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach, peerkit::EncodeAttachRequest(
+                                                                  peerkit::WindowToWire(session.PeerWindow()),
+                                                                  peerkit::WindowToWire(session.ReplyWindow()))));
+    std::optional<peerkit::Reply> reply = session.WaitForReply(kWaitMs);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->sender, frame);
+    EXPECT_TRUE(session.TakeReplies().empty()) << "a forged command was handled";
+    session.SignalQuit();
+    EXPECT_EQ(session.WaitForExit(kWaitMs), 0u);
+}
+
+// A ReplyWindow whose thread stops answering holds the assistant in its reply; once the peer's
+// window is gone, the assistant ends itself all the same, with exit code 3.
+TEST(Frame, HungReplyWindowDoesNotKeepTheProcessAlive)
+{
+    CPeerSession session;
+    ASSERT_TRUE(session.Launch());
+    CHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::promise<HWND> created;
+    std::thread hung([&] {
+        HWND window = ::CreateWindowExA(0, "STATIC", "hung", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        created.set_value(window);
+        ::WaitForSingleObject(release.Get(), INFINITE); // never pumps while the assistant sends
+        ::DestroyWindow(window);
+    });
+    const HWND replyWindow = created.get_future().get();
+    ASSERT_TRUE(session.SendAttach(peerkit::WindowToWire(session.PeerWindow()), peerkit::WindowToWire(replyWindow)));
+    EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
+    session.DestroyPeerWindow();
+    EXPECT_EQ(session.WaitForExit(15000), 3u);
+    ::SetEvent(release.Get());
+    hung.join();
+}
+
+// A file still open for writing stays and is read once it is closed, without another signal; a
+// read-only one is read and deleted.
 TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
 {
     for (bool readOnly : {false, true})
@@ -77,7 +134,7 @@ TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
             ASSERT_TRUE(writing && TwoPollsPass(session));
             EXPECT_TRUE(testfiles::FileExists(session.WorkFilePath()) && session.TakeReplies().empty());
         }
-        ASSERT_TRUE(session.SignalRequest());
+        ASSERT_TRUE(!readOnly || session.SignalRequest());
         EXPECT_TRUE(session.WaitForReply(kWaitMs)) << readOnly;
         EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs)) << readOnly;
     }
