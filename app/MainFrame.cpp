@@ -9,15 +9,10 @@
 #include "peer/Protocol.h"
 #include "peer/WorkFilePoll.h"
 
-// The poll period: once a second in the product. Only a test build of the same sources
-// (KavoDownloadAssistantFastTick, for the soak test) is compiled with a shorter one.
-#ifndef DA_TIMER_PERIOD_MS
-#define DA_TIMER_PERIOD_MS 1000
-#endif
-
 namespace
 {
-constexpr UINT kTimerPeriodMs = DA_TIMER_PERIOD_MS;
+// The tick: the fallback poll, and the moment an idle frame closes once the watchdog has ended.
+constexpr UINT kTimerPeriodMs = 1000;
 
 // Raises the busy flag for the life of a command's handler and puts back the value it had, on
 // every way out.
@@ -195,14 +190,17 @@ HANDLE CMainFrame::LoopWaitHandle() const
     return m_requestEvent.Get();
 }
 
-// The loop's wait has taken the signal, exactly as the tick's own test would have.
+// The loop's wait has taken the signal, exactly as the tick's own test would have. A wake that
+// removed no work file (none there, or one that stays) waits for the next tick before the event
+// is waited on again: a signal left standing must not make the loop spin.
 void CMainFrame::OnWaitSignalled()
 {
-    if (!IsBusy() && !ReadAndPostWorkFile())
+    bool tookFile = false;
+    if (!IsBusy() && !ReadAndPostWorkFile(&tookFile) && !tookFile)
         m_bWaitArmed = false;
 }
 
-int CMainFrame::ReadAndPostWorkFile()
+int CMainFrame::ReadAndPostWorkFile(bool* tookFile)
 {
     m_bRetryRead = false;
     std::string folder;
@@ -212,6 +210,8 @@ int CMainFrame::ReadAndPostWorkFile()
     if (!decoded)
         return 0;
     m_bRetryRead = decoded->heldOpen;
+    if (tookFile)
+        *tookFile = decoded->removed;
     if (decoded->action != WorkFileAction::Post)
         return 0;
     UINT message = MessageForCommand(decoded->commandCode);

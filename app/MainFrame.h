@@ -74,7 +74,8 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }
     std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);
     bool TakeSignal();
-    int ReadAndPostWorkFile();
+    // *tookFile, when given, tells whether a work file was read and removed, posted or not.
+    int ReadAndPostWorkFile(bool* tookFile = nullptr);
 
     CPendingPayloads m_payloads;
     // The payload token of the command posted and not yet handled; 0 when there is none.

@@ -20,6 +20,8 @@ struct DecodedWorkFile
     std::vector<std::uint8_t> payload;
     // The writer still held the file open: it stays, and is tried again without a new signal.
     bool heldOpen = false;
+    // The file is gone once read (its attributes could be reset and it could be deleted).
+    bool removed = false;
 };
 
 // bytes: what was read from the start of the file. whole: false when the file was longer than

@@ -44,11 +44,10 @@ std::vector<std::uint8_t> ReadContents(HANDLE file, bool& whole)
     return bytes;
 }
 
-void DeleteWorkFile(const std::string& path)
+bool DeleteWorkFile(const std::string& path)
 {
     // A file whose attributes cannot be reset stays, and the next signal reads it again.
-    if (::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL))
-        ::DeleteFileA(path.c_str());
+    return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) && ::DeleteFileA(path.c_str());
 }
 } // namespace
 
@@ -90,6 +89,6 @@ std::optional<DecodedWorkFile> ReadWorkFile(const std::string& workFolder)
         }
     }
     if (decoded.action != WorkFileAction::LeaveInPlace)
-        DeleteWorkFile(path);
+        decoded.removed = DeleteWorkFile(path);
     return decoded;
 }
