@@ -53,16 +53,27 @@ bool NamesDosDevice(const std::string& component)
            base[3] >= '1' && base[3] <= '9';
 }
 
-std::vector<std::string> Components(const std::string& path, const CCodePage& codePage)
+struct Component
 {
-    std::vector<std::string> components(1);
+    std::string text;
+    bool endsInDotOrSpace = false; // its last character, not just its last byte
+};
+
+std::vector<Component> Components(const std::string& path, const CCodePage& codePage)
+{
+    std::vector<Component> components(1);
     for (std::size_t pos = 0; pos < path.size();)
     {
         const std::size_t length = codePage.CharLength(path, pos);
         if (length == 1 && IsSeparator(path[pos]))
+        {
             components.emplace_back();
+        }
         else
-            components.back().append(path, pos, length);
+        {
+            components.back().text.append(path, pos, length);
+            components.back().endsInDotOrSpace = length == 1 && (path[pos] == '.' || path[pos] == ' ');
+        }
         pos += length;
     }
     return components;
@@ -81,25 +92,25 @@ bool HasStreamColon(const std::string& path, const CCodePage& codePage)
     return false;
 }
 
-unsigned ComponentForms(const std::vector<std::string>& components)
+unsigned ComponentForms(const std::vector<Component>& components)
 {
     unsigned forms = 0;
     long depth = 0;
-    for (const std::string& component : components)
+    for (const Component& component : components)
     {
-        if (component.empty())
+        if (component.text.empty())
             continue;
-        if (component == "." || component == "..")
+        if (component.text == "." || component.text == "..")
         {
             forms |= kPathDotComponent;
-            if (component == ".." && --depth < 0)
+            if (component.text == ".." && --depth < 0)
                 forms |= kPathClimbsOut;
             continue;
         }
         ++depth;
-        if (NamesDosDevice(component))
+        if (NamesDosDevice(component.text))
             forms |= kPathDeviceName;
-        if (component.back() == '.' || component.back() == ' ')
+        if (component.endsInDotOrSpace)
             forms |= kPathTrailingDotOrSpace;
     }
     return forms;
@@ -127,9 +138,9 @@ unsigned ClassifyPath(const std::string& path, const CCodePage& codePage)
         forms |= kPathDriveOrRoot;
     if (HasStreamColon(path, codePage))
         forms |= kPathStreamColon;
-    std::vector<std::string> components = Components(path, codePage);
+    std::vector<Component> components = Components(path, codePage);
     if (StartsWithDrive(path))
-        components.front().erase(0, 2);
+        components.front().text.erase(0, 2);
     return forms | ComponentForms(components);
 }
 

@@ -1,0 +1,56 @@
+#include "environment/PathForm.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr unsigned kUnc = kPathUnc, kDev = kPathDevicePrefix, kName = kPathDeviceName, kCtl = kPathControlBytes,
+                   kRel = kPathRelative, kRoot = kPathDriveOrRoot, kDot = kPathDotComponent, kOut = kPathClimbsOut,
+                   kEnd = kPathTrailingDotOrSpace, kAds = kPathStreamColon;
+
+TEST(PathForm, Classify)
+{
+    struct { const char* path; unsigned forms; } const rows[] = {
+        {"C:\\d\\f.txt", kRoot}, {"c:\\", kRoot}, {"C:f", kRel | kRoot}, {"C:", kRel | kRoot},
+        {"f.txt", kRel}, {"d\\f", kRel}, {"", kRel}, {"\\f", kRel | kRoot}, {"/f", kRel | kRoot},
+        {"\\\\srv\\s\\f", kUnc | kRoot}, {"//srv/s/f", kUnc | kRoot}, {"\\/srv\\s", kUnc | kRoot},
+        {"\\\\.\\pipe\\p", kDev | kRoot | kRel | kDot}, {"\\\\?\\C:\\f", kDev | kRoot | kRel | kAds},
+        {"\\??\\C:\\f", kDev | kRoot | kRel | kAds}, {"//./COM1", kDev | kRoot | kRel | kDot | kName},
+        {"\\\\?x\\f", kUnc | kRoot}, {"\\?\\f", kRel | kRoot}, {"\\\\.", kUnc | kRoot | kDot},
+        {"C:\\CON", kRoot | kName}, {"C:\\con.txt", kRoot | kName}, {"C:\\Nul .x", kRoot | kName},
+        {"C:\\d\\aux\\f", kRoot | kName}, {"prn", kRel | kName}, {"COM1", kRel | kName}, {"lpt9.a", kRel | kName},
+        {"COM0", kRel}, {"COM10", kRel}, {"LPT", kRel}, {"COMA", kRel}, {"CONIN$", kRel | kName},
+        {"conout$.x", kRel | kName}, {"CONSOLE", kRel}, {"xCON", kRel}, {"C:\\a\x1F", kRoot | kCtl},
+        {"C:\\a\n", kRoot | kCtl}, {"C:\\a ", kRoot | kEnd}, {"C:\\a.\\b", kRoot | kEnd}, {"C:\\a b", kRoot},
+        {"C:\\.\\a", kRoot | kDot}, {"C:\\a\\..\\b", kRoot | kDot}, {"..\\a", kRel | kDot | kOut},
+        {"a\\..\\..\\b", kRel | kDot | kOut}, {"a\\b\\..\\..\\c", kRel | kDot}, {"C:\\f:s", kRoot | kAds},
+        {"f:s", kRel | kRoot}, {"1:\\f", kRel | kAds}, {"@:\\f", kRel | kAds},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
+}
+
+// A trail byte 0x5C belongs to its character: no component ends there, and no device name appears.
+TEST(PathForm, DoubleByteCharactersAreWhole)
+{
+    const std::string path = "C:\\\x83\x5C" "CON.txt";
+    EXPECT_EQ(ClassifyPath(path, TableCodePage(932)), kRoot);
+    EXPECT_EQ(ClassifyPath(path, SingleByteCodePage()), kRoot | kName);
+    EXPECT_EQ(ClassifyPath("a\x81\x2E", TableCodePage(932)), kRel);
+}
+
+TEST(PathForm, PeerPathChecks)
+{
+    struct { const char* path; bool local, inside; } const rows[] = {
+        {"C:\\l.csv", true, false}, {"l.csv", true, true}, {"d\\..\\l", true, true}, {"..\\l", true, false},
+        {"\\l", true, false}, {"C:l", true, false}, {"\\\\s\\h\\l", false, false}, {"\\\\.\\p", false, false},
+        {"NUL", false, false}, {"a\tb", false, false}, {"a:b", true, false}, {"a.", true, true},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(IsLocalPeerPath(row.path, SingleByteCodePage()), row.local) << row.path;
+        EXPECT_EQ(IsNameInsideFolder(row.path, SingleByteCodePage()), row.inside) << row.path;
+    }
+    EXPECT_EQ(VisibleText(std::string("a\0\x1F\x20\x95\x5C\n", 7)), std::string("a?? \x95\x5C?"));
+}
+} // namespace
