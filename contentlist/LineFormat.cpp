@@ -3,6 +3,7 @@
 #include "contentlist/CharStep.h"
 #include "contentlist/CsvTokenizer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -149,7 +150,7 @@ void StripSpaces(std::string& text, const CCodePage& codePage)
 bool ParseNumber(const std::string& text, std::int32_t& number, const CCodePage& codePage)
 {
     // The usual field, a few decimal digits, needs no lower-cased copy.
-    if (text.size() < 10 && text.find_first_not_of("0123456789") == std::string::npos)
+    if (text.size() < 10 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return ParseDecimal(text, number);
     std::string lower = LowerAscii(text, codePage);
     if (lower.size() >= 3 && lower[0] == '0' && lower[1] == 'x')
@@ -185,10 +186,50 @@ std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bo
 }
 } // namespace
 
+namespace
+{
+// The four fields of a line as FormatLine writes it, when it is one: each field blanks, a quote, a
+// text holding no quote and no byte from 0x80 on, and a closing quote right before the separator
+// (or, for the fourth, the end). For such a line the tokenizer's answer is plain: the texts between
+// the quotes. Anything else gives false, and the tokenizer decides.
+bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4])
+{
+    static constexpr CStopBytes kQuoteStops('"', '"');
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+    {
+        while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+            ++pos;
+        if (pos >= line.size() || line[pos] != '"')
+            return false;
+        const std::size_t end = kQuoteStops.Skip(line.data(), pos + 1, line.size());
+        if (end >= line.size() || line[end] != '"')
+            return false;
+        fields[i] = line.substr(pos + 1, end - pos - 1);
+        pos = end + 1;
+        if (pos < line.size() ? line[pos] != ',' : i < 3)
+            return false;
+        ++pos;
+    }
+    return true;
+}
+} // namespace
+
 bool ParseLine(const char* line, std::string& key, ContentRecord* record, const CCodePage& codePage)
 {
     if (!line || !record)
         return false;
+    std::string_view written[4];
+    if (SliceWrittenLine(line, written))
+    {
+        std::int32_t number = record->Number;
+        ParseNumber(std::string(StripAsciiSpaces(written[3])), number, codePage);
+        record->Text2.assign(StripAsciiSpaces(written[2]));
+        record->Text1.assign(StripAsciiSpaces(written[1]));
+        record->Number = number;
+        key.assign(written[0]);
+        return true;
+    }
     // A list is parsed line by line on one thread; the slices and the scratch text keep their
     // memory from one line to the next, so a line costs no allocation beyond the texts it yields.
     thread_local std::vector<CsvFieldSlice> slices;
