@@ -262,7 +262,8 @@ class Worker:
                 raise RuntimeError("cannot configure the native build; see %s" % log.name)
             listed = subprocess.run(["ctest", "--test-dir", self.build, "--show-only=json-v1"], check=True,
                                     capture_output=True, text=True).stdout
-            self.targets = sorted({os.path.basename(t["command"][0]) for t in json.loads(listed)["tests"]})
+            # Each test is named after its executable (one CTest entry per test program).
+            self.targets = sorted(t["name"] for t in json.loads(listed)["tests"])
             if run(["make", "-s"] + self.targets, self.build, 1800, log) != 0:
                 raise RuntimeError("the unmutated tree does not build; see %s" % log.name)
             if run(["ctest", "--test-dir", self.build], self.src, 600, log) != 0:
