@@ -69,8 +69,8 @@ TEST(ContentListText, FolderOfPath)
         {"C:\\a\\list.txt", sjis, "C:\\a\\"}, {"C:\\list.txt", sjis, "C:\\"}, {"C:/a/b/l", sjis, "C:/a/b/"},
         {"C:list.txt", sjis, "C:"}, {"z:l", sjis, "z:"}, {"a:l", sjis, "a:"}, {"Z:l", sjis, "Z:"}, {"A:l", sjis, "A:"},
         {"C:", sjis, "C:"}, {"\\l", sjis, "\\"}, {"list.txt", sjis, ".\\"}, {"C", sjis, ".\\"}, {"1:l", sjis, ".\\"},
-        {"@:l", sjis, ".\\"}, {"[:l", sjis, ".\\"}, {"`:l", sjis, ".\\"}, {"{:l", sjis, ".\\"}, {"C;l", sjis, ".\\"}, {"C:\\\x95\x5C.txt", sjis, "C:\\"},
-        {"C:\\\x95\x5C.txt", SingleByteCodePage(), "C:\\\x95\\"},
+        {"@:l", sjis, ".\\"}, {"[:l", sjis, ".\\"}, {"`:l", sjis, ".\\"}, {"{:l", sjis, ".\\"}, {"C;l", sjis, ".\\"},
+        {"C:\\\x95\x5C.txt", sjis, "C:\\"}, {"C:\\\x95\x5C.txt", SingleByteCodePage(), "C:\\\x95\\"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(FolderOfPath(row.path, row.page), row.folder) << row.path;
