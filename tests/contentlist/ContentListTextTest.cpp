@@ -40,10 +40,16 @@ TEST(ContentListText, Lines)
     };
     for (const auto& row : rows)
         EXPECT_EQ(Loaded(row.bytes), row.loaded) << row.name;
+    // Each line's parser starts from an empty key, also after a line whose key was stored already.
+    ContentRecordMap records;
+    auto append = [](const char* line, std::string& key, ContentRecord&) { return !(key += line).empty(); };
+    EXPECT_TRUE(ParseContentListLines("k\nk\nz", append, records));
+    EXPECT_EQ(records.size(), 2u);
+    EXPECT_EQ(records.count("z"), 1u);
 }
 
 // What the C runtime's text-mode stream makes of the bytes on Windows.
-TEST(ContentListText, TextMode)
+TEST(ContentListText, TextModeAndLockName)
 {
     struct { std::string bytes, text; } const rows[] = {
         {"a\r\nb\r\n", "a\nb\n"}, {"a\r\r\nb", "a\r\nb"}, {"a\rb\n\r", "a\rb\n\r"}, {"\r\n\r\n", "\n\n"},
@@ -51,11 +57,7 @@ TEST(ContentListText, TextMode)
     };
     for (const auto& row : rows)
         EXPECT_EQ(ToTextMode(row.bytes), row.text) << row.bytes;
-}
-
-// Backslashes become slashes, stepping over double-byte characters: a trail byte 0x5C stays.
-TEST(ContentListText, LockName)
-{
+    // Backslashes become slashes, stepping over double-byte characters: a trail byte 0x5C stays.
     const std::string path = "C:\\\x95\x5C\\\x83\x5C.txt";
     EXPECT_EQ(ContentListLockName("\\\\server\\share\\l", SingleByteCodePage()), "//server/share/l");
     EXPECT_EQ(ContentListLockName(path, TableCodePage(932)), "C:/\x95\x5C/\x83\x5C.txt");
@@ -68,9 +70,9 @@ TEST(ContentListText, FolderOfPath)
     struct { const char* path; const CCodePage& page; const char* folder; } const rows[] = {
         {"C:\\a\\list.txt", sjis, "C:\\a\\"}, {"C:\\list.txt", sjis, "C:\\"}, {"C:/a/b/l", sjis, "C:/a/b/"},
         {"C:list.txt", sjis, "C:"}, {"z:l", sjis, "z:"}, {"a:l", sjis, "a:"}, {"Z:l", sjis, "Z:"}, {"A:l", sjis, "A:"},
-        {"list.txt", sjis, ".\\"}, {"C", sjis, ".\\"}, {"1:l", sjis, ".\\"}, {"@:l", sjis, ".\\"}, {"[:l", sjis, ".\\"},
-        {"`:l", sjis, ".\\"}, {"{:l", sjis, ".\\"}, {"C;l", sjis, ".\\"}, {"C:\\\x95\x5C.txt", sjis, "C:\\"},
-        {"C:\\\x95\x5C.txt", SingleByteCodePage(), "C:\\\x95\\"},
+        {"C:", sjis, "C:"}, {"\\l", sjis, "\\"}, {"list.txt", sjis, ".\\"}, {"C", sjis, ".\\"}, {"1:l", sjis, ".\\"},
+        {"@:l", sjis, ".\\"}, {"[:l", sjis, ".\\"}, {"`:l", sjis, ".\\"}, {"{:l", sjis, ".\\"}, {"C;l", sjis, ".\\"},
+        {"C:\\\x95\x5C.txt", sjis, "C:\\"}, {"C:\\\x95\x5C.txt", SingleByteCodePage(), "C:\\\x95\\"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(FolderOfPath(row.path, row.page), row.folder) << row.path;

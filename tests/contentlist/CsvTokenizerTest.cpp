@@ -5,7 +5,9 @@
 namespace
 {
 using Fields = std::vector<std::string>;
-const Fields kNothing; // Split's false: a split line always has at least one field
+const CCodePage& sjis = TableCodePage(932);
+const CCodePage& single = SingleByteCodePage();
+const Fields kNothing; // Split's false: a line that splits has one field at least
 
 Fields SplitLine(const char* line, const CCodePage& codePage, bool trim)
 {
@@ -19,20 +21,17 @@ Fields SplitLine(const char* line, const CCodePage& codePage, bool trim)
 }
 } // namespace
 
-TEST(CsvTokenizer, Split)
+TEST(CsvTokenizer, SplitsTheLastLineSet)
 {
-    const CCodePage& sjis = TableCodePage(932);
-    const CCodePage& single = SingleByteCodePage();
     struct { const char* line; const CCodePage& page; bool trim; Fields fields; } const rows[] = {
         {"\"A1\",\" C:\\a.txt\",\" b\", \" 42\"", sjis, true, {"A1", " C:\\a.txt", " b", " 42"}},
         {"a,b,c,d,e,f", sjis, true, {"a", "b", "c", "d", "e", "f"}}, {"a,,b", sjis, true, {"a", "", "b"}},
         {"a,", sjis, true, {"a", ""}}, {",", sjis, true, {"", ""}}, {"\"a\",", sjis, true, {"a", ""}},
         {" \t a \t,\t b ,  \" c \" ", sjis, true, {"a \t", "b ", " c  "}}, // leading blanks go, trailing stay
-        {"  a, b", single, false, {"  a", " b"}},
         {"\"k,a", sjis, true, {"k,a"}}, {"x\"y,z,", sjis, true, {"xy,z,"}}, // an open quote runs to the end
         {"\"k\",\"a,b\"", sjis, true, {"k", "a,b"}}, {"a\"b,c\"d,e", sjis, true, {"ab,cd", "e"}},
         {"\"a\"\"b\",c", sjis, true, {"a\"b", "c"}}, {"", sjis, true, kNothing}, {nullptr, sjis, true, kNothing},
-        {" \t \t", sjis, true, kNothing}, {" \t", single, false, {" \t"}},
+        {" \t \t", sjis, true, kNothing}, {" \t", single, false, {" \t"}}, {"  a, b", single, false, {"  a", " b"}},
         // 0x81 is a Shift-JIS lead byte: the byte after it is no separator and no quote.
         {"\"\x81\x2C\",\"\x81\x22\",\x95\x5C", sjis, true, {"\x81\x2C", "\x81\x22", "\x95\x5C"}},
         {"a\x81,b", sjis, true, {"a\x81,b"}}, {"a\x81,b", single, true, {"a\x81", "b"}},
@@ -40,22 +39,15 @@ TEST(CsvTokenizer, Split)
     };
     for (const auto& row : rows)
         EXPECT_EQ(SplitLine(row.line, row.page, row.trim), row.fields) << (row.line ? row.line : "null");
-}
-
-TEST(CsvTokenizer, ANewLineReplacesTheLastOne)
-{
-    CCsvTokenizer tokenizer(SingleByteCodePage());
+    CCsvTokenizer tokenizer(single); // a new line replaces the last one
     Fields fields;
-    tokenizer.SetLine("a,b");
-    EXPECT_FALSE(tokenizer.SetLine("") && tokenizer.Split(fields));
+    EXPECT_FALSE(tokenizer.SetLine("a,b") && tokenizer.SetLine("") && tokenizer.Split(fields));
     EXPECT_TRUE(tokenizer.SetLine("c") && tokenizer.Split(fields) && fields == Fields{"c"});
     EXPECT_FALSE(tokenizer.SetLine("  ") && tokenizer.Split(fields));
 }
 
 TEST(CsvTokenizer, Unquote)
 {
-    const CCodePage& sjis = TableCodePage(932);
-    const CCodePage& single = SingleByteCodePage();
     struct { const char* field; const CCodePage& page; const char* unquoted; } const rows[] = {
         {"\"\"", sjis, "\""}, {"\"\"\"", sjis, "\""}, {"\"\"\"\"", sjis, "\"\""}, {"\"a\"", sjis, "a"},
         {"a\"b", sjis, "ab"}, {"a\"\"", sjis, "a\""}, {"\"a\"\"", sjis, "a\""}, {"\" a\"\"b\"", sjis, " a\"b"},

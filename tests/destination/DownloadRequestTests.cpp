@@ -17,21 +17,13 @@ Bytes Record(std::int32_t count, std::size_t slots, std::uint32_t tag = 1316, st
 {
     Bytes bytes(kHeader + slots * kEntry, 0);
     auto text = [&bytes](std::size_t at, const std::string& s) { std::memcpy(&bytes[at], s.data(), s.size()); };
-    for (int i = 0; i < 4; ++i)
-    {
-        bytes[i] = static_cast<std::uint8_t>(tag >> (8 * i));
-        bytes[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
-    }
-    text(8, "peer's own bytes");
-    text(kCaption, "Caption");
-    text(kListFilePath, "C:\\list.csv");
+    const std::uint32_t words[] = {tag, static_cast<std::uint32_t>(count)};
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<std::uint8_t>(words[i / 4] >> (8 * (i % 4)));
+    text(8, "peer's own bytes"), text(kCaption, "Caption"), text(kListFilePath, "C:\\list.csv");
     for (std::size_t i = 0; i < slots; ++i)
-    {
-        text(kHeader + i * kEntry, "file" + std::to_string(i));
-        text(kHeader + i * kEntry + kListKey, "key" + std::to_string(i));
-    }
-    if (size)
-        bytes.resize(size);
+        text(kHeader + i * kEntry, "file" + std::to_string(i)), text(kHeader + i * kEntry + kListKey, "key" + std::to_string(i));
+    bytes.resize(size ? size : bytes.size());
     return bytes;
 }
 
@@ -58,14 +50,12 @@ TEST(DownloadRequestDecode, Records)
         {"one entry", Record(1, 1), "Decoded 1" + head + " file0:key0"},
         {"room to spare", Record(1, 3), "Decoded 1" + head + " file0:key0"},
         {"EntryCount 0", Record(0, 1), "Decoded 0" + head}, {"EntryCount -1", Record(-1, 1), "Decoded -1" + head},
-        {"INT32_MIN", Record(INT32_MIN, 1), "Decoded -2147483648" + head},
-        {"a header alone", Record(0, 0), "Decoded 0" + head},
+        {"INT32_MIN", Record(INT32_MIN, 1), "Decoded -2147483648" + head}, {"header", Record(0, 0), "Decoded 0" + head},
         {"tag 524", Record(1, 1, 524), "NotARequest"}, {"tag 1317", Record(1, 1, 1317), "NotARequest"},
         {"tag with a high byte", Record(1, 1, 1316 + 0x01000000), "NotARequest"},
         {"three bytes", Record(1, 1, 1316, 3), "NotARequest"}, {"the tag alone", Record(1, 1, 1316, 4), "Truncated"},
         {"header one byte short", Record(0, 0, 1316, kHeader - 1), "Truncated"},
-        {"EntryCount beyond the entries", Record(2, 1), "Truncated"},
-        {"INT32_MAX", Record(INT32_MAX, 1), "Truncated"},
+        {"EntryCount beyond the entries", Record(2, 1), "Truncated"}, {"INT32_MAX", Record(INT32_MAX, 1), "Truncated"},
         {"last entry one byte short", Record(2, 2, 1316, kHeader + 2 * kEntry - 1), "Truncated"},
     };
     for (const auto& row : rows)
@@ -76,9 +66,9 @@ TEST(DownloadRequestDecode, Records)
 TEST(DownloadRequestDecode, TextsNeedTheirTerminatorInsideTheirField)
 {
     struct { const char* name; std::size_t offset, size; } const rows[] = {
-        {"Caption", kCaption, 256}, {"ListFilePath", kListFilePath, 260},
-        {"first FileName", kHeader, 260}, {"first ListKey", kHeader + kListKey, 512},
-        {"second FileName", kHeader + kEntry, 260}, {"second ListKey", kHeader + kEntry + kListKey, 512},
+        {"Caption", kCaption, 256}, {"ListFilePath", kListFilePath, 260}, {"first FileName", kHeader, 260},
+        {"first ListKey", kHeader + kListKey, 512}, {"second FileName", kHeader + kEntry, 260},
+        {"second ListKey", kHeader + kEntry + kListKey, 512},
     };
     for (const auto& row : rows)
     {

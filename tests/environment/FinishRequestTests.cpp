@@ -7,19 +7,17 @@ namespace
 using Bytes = std::vector<std::uint8_t>;
 
 // The 524-byte record: tag, then the two 260-byte path fields; cut or padded with 'z' to size.
-Bytes Record(const std::string& source, const std::string& destination, std::uint32_t tag = 524,
-             std::size_t size = 524)
+Bytes Record(const std::string& source, const std::string& target, std::uint32_t tag = 524, std::size_t size = 524)
 {
     Bytes bytes(524, 0);
     for (int i = 0; i < 4; ++i)
         bytes[i] = static_cast<std::uint8_t>(tag >> (8 * i));
     std::copy(source.begin(), source.end(), bytes.begin() + 4);
-    std::copy(destination.begin(), destination.end(), bytes.begin() + 264);
+    std::copy(target.begin(), target.end(), bytes.begin() + 264);
     bytes.resize(size, 'z');
     return bytes;
 }
 
-// "Ignore", "Refuse <error>" or "Place <source>|<destination>".
 std::string Decided(const Bytes& payload)
 {
     DecodedFinishRequest decoded = DecodeFinishRequest(payload);
@@ -40,9 +38,8 @@ TEST(DecodeFinishRequest, Decisions)
         {"empty", Record("a", "b", 524, 0), "Ignore"}, {"the tag alone", Record("a", "b", 524, 4), "Ignore"},
         {"one byte short", Record("a", "b", 524, 523), "Ignore"}, {"tag 523", Record("a", "b", 523), "Ignore"},
         {"tag 525", Record("a", "b", 525), "Ignore"}, {"tag 1316", Record("a", "b", 1316, 1316), "Ignore"},
-        {"tag byte 2", Record("a", "b", 524 + (1u << 8)), "Ignore"},
-        {"tag byte 3", Record("a", "b", 524 + (1u << 16)), "Ignore"},
-        {"tag byte 4", Record("a", "b", 524 + (1u << 24)), "Ignore"},
+        {"byte 2", Record("a", "b", 524 + (1u << 8)), "Ignore"}, {"byte 3", Record("a", "b", 524 + (1u << 16)), "Ignore"},
+        {"byte 4", Record("a", "b", 524 + (1u << 24)), "Ignore"}, {"bit 31", Record("a", "b", 524 + (1u << 31)), "Ignore"},
         {"source without NUL", Record(full, "b"), "Refuse 206"}, {"destination too", Record("a", full), "Refuse 206"},
         {"neither with a NUL", Record(full, full), "Refuse 206"}, {"empty source", Record("", "b"), "Refuse 87"},
         {"empty destination", Record("a", ""), "Refuse 87"}, {"both empty", Record("", ""), "Refuse 87"},
@@ -51,20 +48,12 @@ TEST(DecodeFinishRequest, Decisions)
         EXPECT_EQ(Decided(row.payload), row.decided) << row.name;
 }
 
-// The code pages among 932, 1252 and 936 under which the two paths are the same: whole characters,
+// The code pages among 932, 1252 and 936 under which two paths are the same: whole characters,
 // single-byte letters and cp932's full-width Latin, Greek and Cyrillic letters fold, nothing else.
-std::string SameUnder(const char* first, const char* second)
-{
-    std::string pages;
-    for (unsigned page : {932u, 1252u, 936u})
-        pages += SamePathIgnoringCase(first, second, page) ? std::to_string(page) + " " : "";
-    return pages;
-}
-
 TEST(SamePathIgnoringCase, ByCodePage)
 {
     const char* all = "932 1252 936 ";
-    struct { const char* first; const char* second; const char* same; } const rows[] = {
+    struct { std::string first, second; const char* same; } const rows[] = {
         {"C:\\Dir\\File.TXT", "c:\\dir\\file.txt", all}, {"az", "AZ", all}, {"", "", all}, {"a.txt", "b.txt", ""},
         {"a.txt", "a.txt2", ""}, {"a.txt2", "a.txt", ""}, {"@", "`", ""}, {"[", "{", ""}, // neighbours of letters
         // cp932 full-width a-z (82 81-9A), Greek (83 BF-D6), Cyrillic (84 70-7E, 84 80-91) and one past.
@@ -79,8 +68,14 @@ TEST(SamePathIgnoringCase, ByCodePage)
         {"C:\\\x95\x5C\\Ab", "c:\\\x95\x5C\\aB", all}, {"C:\\\x95\x5C", "C:\\\x95\x7C", ""},
         {"a\x95", "A\x95", all}, {"\x95x", "\x95X", "1252 "}, // a lead byte alone at the end; one that takes x
         {"\xA3\xC1", "\xA3\xE1", ""}, {"\xA3\xC1z", "\xA3\xC1Z", all},
+        {"a", std::string("a\0", 2), ""}, {std::string("a\0", 2), "a", ""}, // the whole string, not up to a NUL
     };
     for (const auto& row : rows)
-        EXPECT_EQ(SameUnder(row.first, row.second), row.same) << row.first << " " << row.second;
+    {
+        std::string same;
+        for (unsigned page : {932u, 1252u, 936u})
+            same += SamePathIgnoringCase(row.first, row.second, page) ? std::to_string(page) + " " : "";
+        EXPECT_EQ(same, row.same) << row.first << " " << row.second;
+    }
 }
 } // namespace

@@ -7,9 +7,7 @@
 namespace
 {
 using Bytes = std::vector<std::uint8_t>;
-constexpr auto kLeave = WorkFileAction::LeaveInPlace;
-constexpr auto kDiscard = WorkFileAction::Discard;
-constexpr auto kPost = WorkFileAction::Post;
+constexpr auto kLeave = WorkFileAction::LeaveInPlace, kDiscard = WorkFileAction::Discard, kPost = WorkFileAction::Post;
 
 TEST(WorkFile, Framing)
 {
@@ -32,28 +30,22 @@ TEST(WorkFile, Framing)
         EXPECT_EQ(decoded.commandCode, row.code) << row.name;
         EXPECT_EQ(decoded.payload, row.payload) << row.name;
     }
-}
-
-TEST(WorkFile, PayloadOfSixteenMebibytesIsTheLargestTakenIn)
-{
-    Bytes file(4 + 16 * 1024 * 1024, 0);
-    file[0] = 2;
-    EXPECT_EQ(DecodeWorkFile(file.data(), file.size(), true).action, kPost);
-    file.push_back(0);
-    EXPECT_EQ(DecodeWorkFile(file.data(), file.size(), true).action, kDiscard);
+    Bytes largest(4 + 16 * 1024 * 1024, 0); // a payload of 16 MiB is the largest taken in
+    largest[0] = 2;
+    EXPECT_EQ(DecodeWorkFile(largest.data(), largest.size(), true).action, kPost);
+    largest.push_back(0);
+    EXPECT_EQ(DecodeWorkFile(largest.data(), largest.size(), true).action, kDiscard);
 }
 
 TEST(AttachRecord, NamesBothWindowsFromTwelveBytes)
 {
-    Bytes record = {0xEE, 0, 0, 0, 0x44, 0x33, 0x22, 0x11, 0x4E, 0x01, 0xA0, 0x80}; // first field unread
+    Bytes record = {0xEE, 0, 0, 0, 0x44, 0x33, 0x22, 0x11, 0x4E, 0x01, 0xA0, 0x80, 7}; // first field unread
     std::optional<AttachRequest> request = DecodeAttachRequest(record);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->peerWindow, 0x11223344u);
     EXPECT_EQ(request->replyWindow, 0x80A0014Eu);
-    record.push_back(7);
-    EXPECT_TRUE(DecodeAttachRequest(record)); // bytes after the record are ignored
-    record.resize(11);
-    EXPECT_FALSE(DecodeAttachRequest(record));
+    EXPECT_TRUE(DecodeAttachRequest(Bytes(12, 0)));
+    EXPECT_FALSE(DecodeAttachRequest(Bytes(11, 0)));
 }
 
 TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
@@ -61,8 +53,7 @@ TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
     CPendingPayloads pending;
     std::uintptr_t token = pending.Add(std::make_unique<CPayload>(Bytes{1, 2, 3}));
     pending.Add(std::make_unique<CPayload>(Bytes{4}));
-    EXPECT_EQ(pending.Adopt(token + 1), nullptr);
-    EXPECT_EQ(pending.Adopt(0), nullptr);
+    EXPECT_TRUE(pending.Adopt(token + 1) == nullptr && pending.Adopt(0) == nullptr); // never issued
     std::unique_ptr<CPayload> payload = pending.Adopt(token);
     ASSERT_NE(payload, nullptr);
     EXPECT_EQ(*payload, (Bytes{1, 2, 3}));
