@@ -190,8 +190,8 @@ namespace
 {
 // The four fields of a line as FormatLine writes it, when it is one: each field blanks, a quote, a
 // text holding no quote and no byte from 0x80 on, and a closing quote right before the separator
-// (or, for the fourth, the end). For such a line the tokenizer's answer is plain: the texts between
-// the quotes. Anything else gives false, and the tokenizer decides.
+// (or, for the fourth, the end), and no text empty. For such a line the tokenizer's answer is
+// plain: the texts between the quotes. Anything else gives false, and the tokenizer decides.
 bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4])
 {
     static constexpr CStopBytes kQuoteStops('"', '"');
@@ -202,8 +202,9 @@ bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4])
             ++pos;
         if (pos >= line.size() || line[pos] != '"')
             return false;
+        // Two quotes alone are a pair, which stands for one quote: the tokenizer's business.
         const std::size_t end = kQuoteStops.Skip(line.data(), pos + 1, line.size());
-        if (end >= line.size() || line[end] != '"')
+        if (end >= line.size() || line[end] != '"' || end == pos + 1)
             return false;
         fields[i] = line.substr(pos + 1, end - pos - 1);
         pos = end + 1;

@@ -26,6 +26,7 @@ TARGETS = [
     "destination/DownloadRequest.cpp",
     "destination/ItemIdListBytes.cpp",
     "environment/FinishRequest.cpp",
+    "environment/PathForm.cpp",
     "framework/CodePage.h",
     "framework/CodePage.cpp",
     "contentlist/CharStep.h",
