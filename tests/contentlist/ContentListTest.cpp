@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
-
 namespace
 {
 using namespace testfiles;
@@ -103,37 +101,4 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     EXPECT_EQ(folder.Names(), Names{"list.txt"});
 }
 
-// Another process holds ContentListLock while it writes the list in place: reading and saving wait.
-TEST(ContentListLock, ReaderAndWriterWaitForAnotherProcessHoldingTheLock)
-{
-    constexpr DWORD kPatienceMs = 30000;
-    for (bool save : {false, true})
-    {
-        CTempFolder folder;
-        const std::string path = folder.File("list.txt");
-        CContentList mine(path.c_str());
-        ASSERT_TRUE(mine.SetRecord("mine", "M", "t", 1));
-        const std::string readyName = UniqueName("ready"), releaseName = UniqueName("release");
-        CHandle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
-        CHandle release(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
-        CChildProcess holder("contentlist_lock_holder.exe",
-                             "\"" + path + "\" " + readyName + " " + releaseName);
-        HANDLE waits[] = {ready.Get(), holder.Handle()};
-        ASSERT_TRUE(holder);
-        ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, kPatienceMs), WAIT_OBJECT_0) << "no lock taken";
-
-        std::future<bool> done = std::async(std::launch::async, [&] {
-            return save ? mine.Save() != FALSE
-                        : Record(CContentList(path.c_str()), "k39") == "C:\\part39|t|0";
-        });
-        // Half the list is on disk: a reader or writer that did not wait would be done at once.
-        EXPECT_EQ(done.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout) << save;
-        ::SetEvent(release.Get());
-        if (done.wait_for(std::chrono::milliseconds(kPatienceMs)) != std::future_status::ready)
-            ::TerminateProcess(holder.Handle(), 1); // lets the test end; it fails below
-        EXPECT_TRUE(done.get()) << save;
-        EXPECT_EQ(holder.WaitForExit(kPatienceMs), DWORD{0}) << save;
-        EXPECT_TRUE(!save || ReadBytes(path) == Line("mine", "M"));
-    }
-}
 } // namespace

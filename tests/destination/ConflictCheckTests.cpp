@@ -117,14 +117,9 @@ TEST(ConflictCheck, ListReadOncePerCheck)
 TEST(ConflictCheck, PeerPathsReachNothing)
 {
     struct { const char* list; const char* temp; const char* name; std::vector<std::string> searched; } const rows[] = {
-        {"C:\\l", "T:\\a", "a", {"T:\\a", "F:\\a"}},
-        {"\\\\srv\\s\\l", "T:\\a", "a", {"F:\\a"}}, {"\\\\.\\pipe\\l", "T:\\a", "a", {"F:\\a"}},
-        {"C:\\COM1", "T:\\a", "a", {"F:\\a"}}, {"C:\\l\n", "T:\\a", "a", {"F:\\a"}},
-        {"C:\\l", "\\\\srv\\s\\t", "a", {"F:\\a"}}, {"C:\\l", "NUL.txt", "a", {"F:\\a"}},
-        {"C:\\l", "\\??\\C:\\t", "a", {"F:\\a"}}, {"C:\\l", "T:\\a", "\\\\srv\\s\\a", {"T:\\a"}},
-        {"C:\\l", "T:\\a", "C:\\a", {"T:\\a"}}, {"C:\\l", "T:\\a", "\\a", {"T:\\a"}},
+        {"C:\\l", "T:\\a", "a", {"T:\\a", "F:\\a"}}, {"\\\\srv\\s\\l", "T:\\a", "a", {"F:\\a"}},
+        {"C:\\l", "\\\\.\\COM1", "a", {"F:\\a"}}, {"C:\\l", "T:\\a", "C:\\a", {"T:\\a"}},
         {"C:\\l", "T:\\a", "s\\..\\..\\a", {"T:\\a"}}, {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}},
-        {"C:\\l", "T:\\a", "aux", {"T:\\a"}}, {"C:\\l", "T:\\a", "a\tb", {"T:\\a"}},
     };
     for (const auto& row : rows)
     {

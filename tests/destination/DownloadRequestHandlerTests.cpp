@@ -112,17 +112,6 @@ class DownloadRequestHandler : public ::testing::Test
     CFakeDesk m_desk{m_link.m_bStop};
 };
 
-TEST_F(DownloadRequestHandler, StoredFolderIsOfferedOnlyWhileWritable)
-{
-    Store(m_a.list);
-    m_desk.m_chosen = {m_b.list, m_a.list};
-    Handle();
-    EXPECT_EQ(StoredValue(), m_b.list);
-    m_desk.m_unwritable = m_b.path;
-    Handle();
-    EXPECT_EQ(m_desk.m_initial, (std::vector<Bytes>{m_a.list, m_desktop}));
-}
-
 TEST_F(DownloadRequestHandler, MalformedStoredValueCountsAsNoStoredFolder)
 {
     Bytes countPastEnd = m_a.list; // the first item claims one byte more than the whole value holds

@@ -1,6 +1,6 @@
 #include "tests/support/TestFiles.h"
 
-#include "framework/CodePage.h"
+#include "framework/Handle.h"
 
 #include <algorithm>
 #include <atomic>
@@ -90,63 +90,12 @@ CRegistryScope::~CRegistryScope()
     ::RegDeleteKeyA(HKEY_CURRENT_USER, m_subkey.c_str());
 }
 
-CChildProcess::CChildProcess(const std::string& programName, const std::string& arguments)
-{
-    const std::string program = ProgramFolder() + programName;
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         &info))
-    {
-        CHandle thread(info.hThread);
-        m_process.Reset(info.hProcess);
-    }
-}
-
-CChildProcess::~CChildProcess()
-{
-    // Ours by handle, so no other process can be hit.
-    if (Running())
-    {
-        ::TerminateProcess(m_process.Get(), 99);
-        ::WaitForSingleObject(m_process.Get(), 5000);
-    }
-}
-
-bool CChildProcess::Running() const
-{
-    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
-}
-
-std::optional<DWORD> CChildProcess::WaitForExit(DWORD timeoutMs) const
-{
-    DWORD code = 0;
-    if (!m_process || ::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(m_process.Get(), &code))
-        return std::nullopt;
-    return code;
-}
-
 std::string UniqueName(const std::string& tag)
 {
     static std::atomic<unsigned> counter{0};
     return "da-test-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
 }
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path, length);
-    // Stepped by whole characters: a build folder may have a double-byte name.
-    std::size_t end = 0;
-    for (std::size_t pos = 0; pos < program.size(); pos += SystemCodePage().CharLength(program, pos))
-        if (program[pos] == '\\')
-            end = pos + 1;
-    return program.substr(0, end);
-}
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
 {

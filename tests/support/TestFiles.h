@@ -1,11 +1,8 @@
 // Throw-away folders and raw file access for the tests that work on real files under Wine.
 #pragma once
 
-#include "framework/Handle.h"
-
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,31 +42,8 @@ class CRegistryScope
     std::string m_subkey;
 };
 
-// A helper program built beside this test program, started with arguments; ended by its handle
-// if it is still running when the scope ends.
-class CChildProcess
-{
-  public:
-    CChildProcess(const std::string& programName, const std::string& arguments);
-    ~CChildProcess();
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
-
-    explicit operator bool() const { return static_cast<bool>(m_process); }
-    HANDLE Handle() const { return m_process.Get(); }
-    bool Running() const;
-    // The exit code once the program has ended within timeoutMs.
-    std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
-
-  private:
-    CHandle m_process;
-};
-
 // A name no other test program of this run uses, for events and other named objects.
 std::string UniqueName(const std::string& tag);
-
-// The folder of this test program, with a final backslash.
-std::string ProgramFolder();
 
 // The names of the entries of folder (a drive's root too) matching pattern, sorted.
 std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern = "*");

@@ -173,14 +173,14 @@ TEST(DownloadRequest, RefusalsLeadBackToTheDialog)
         peer.Request("Again", list, {{"a.bin", "key-a"}, {"b.bin", "key-b"}, {"c.bin", "c"}, {"sub", "d"}}));
     EXPECT_TRUE(peer.Choose("R:\\"));
     EXPECT_TRUE(peer.TopWasDisabled());
-    EXPECT_TRUE(peer.Answer({}, IDOK, IDOK));
+    EXPECT_TRUE(peer.Answer({}, IDOK));
     EXPECT_TRUE(peer.Choose("P:\\", "R:\\"));
-    EXPECT_TRUE(peer.Answer({"a.bin"}, IDYES, IDYES));
-    EXPECT_TRUE(peer.Answer({"c.bin"}, IDOK, IDOK));
+    EXPECT_TRUE(peer.Answer({"a.bin"}, IDYES));
+    EXPECT_TRUE(peer.Answer({"c.bin"}, IDOK));
     for (int answer : {IDNO, IDYES}) // not asked to resume again
     {
         EXPECT_TRUE(peer.Choose("Q:\\"));
-        EXPECT_TRUE(peer.Answer({"c.bin", "sub"}, IDNO, answer));
+        EXPECT_TRUE(peer.Answer({"c.bin", "sub"}, answer));
     }
     EXPECT_TRUE(peer.Accepted("Q:\\", 1));
     EXPECT_TRUE(::IsWindowEnabled(peer.TopAncestor()));
@@ -189,11 +189,11 @@ TEST(DownloadRequest, RefusalsLeadBackToTheDialog)
 
     ASSERT_TRUE(peer.Request("Twice"));
     EXPECT_TRUE(peer.Cancel());
-    EXPECT_TRUE(peer.Answer({}, IDYES, IDNO));
+    EXPECT_TRUE(peer.Answer({}, IDNO));
     EXPECT_NE(peer.LastBoxText().find("Twice"), std::string::npos) << "the question names the download";
     EXPECT_TRUE(peer.Cancel());
     EXPECT_TRUE(peer.TopWasDisabled());
-    EXPECT_TRUE(peer.Answer({}, IDYES, IDYES));
+    EXPECT_TRUE(peer.Answer({}, IDYES));
     EXPECT_TRUE(peer.Abandoned());
     EXPECT_TRUE(::IsWindowEnabled(peer.TopAncestor()));
     peer.Session().SignalQuit();

@@ -5,7 +5,6 @@
 #include "peerkit/FinishRequest.h"
 #include "tests/e2e/support/DialogPeer.h"
 
-#include <array>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -108,31 +107,6 @@ TEST_F(FinishTest, FailuresGiveTheSystemsErrorAndKeepTheSource)
     EXPECT_EQ(ReadBytes(readOnly + "\\older.dat"), older);
     EXPECT_EQ(NamesIn(filled), Names{"inside"});
     EXPECT_EQ(NamesIn(folder.Path()), (Names{"fetched.exe", "fetched.tmp", "filled"}));
-}
-
-TEST_F(FinishTest, SourceHeldWithoutSharingByAnotherProcess)
-{
-    ASSERT_NO_FATAL_FAILURE(Fetch(64 * 1024));
-    const std::string ready = testfiles::UniqueName("held"), release = testfiles::UniqueName("release");
-    CHandle readyEvent(::CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
-    CHandle releaseEvent(::CreateEventA(nullptr, TRUE, FALSE, release.c_str()));
-    {
-        testfiles::CChildProcess holder("e2e_finish_holder.exe",
-                                        ready + " " + release + " \"" + source + "\" \"" + program + "\"");
-        ASSERT_EQ(::WaitForMultipleObjects(2, std::array<HANDLE, 2>{readyEvent.Get(), holder.Handle()}.data(),
-                                           FALSE, e2e::kWaitMs),
-                  WAIT_OBJECT_0)
-            << "the holder did not start";
-        // The last renews the executable in place: it cannot even be moved aside.
-        const std::pair<std::string, std::string> held[] = {
-            {source, folder.File("movie.mp4")}, {program, folder.File("setup.exe")}, {program, program}};
-        for (const auto& [from, to] : held)
-            EXPECT_EQ(Finish(from, to), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION)) << to;
-        ::SetEvent(releaseEvent.Get());
-        EXPECT_EQ(holder.WaitForExit(e2e::kWaitMs), 0u);
-    }
-    ExpectSourcesWhole();
-    EXPECT_EQ(NamesIn(folder.Path()), (Names{"fetched.exe", "fetched.tmp"}));
 }
 
 // Shift-JIS names: hyou (95 5C) and so (83 5C) end in a byte that reads as a backslash; katakana a

@@ -9,7 +9,6 @@
 namespace
 {
 using peerkit::CPeerSession;
-using peerkit::WorkFolderKind;
 
 constexpr DWORD kWaitMs = 5000; // several one-second ticks
 
@@ -140,26 +139,4 @@ TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
     }
 }
 
-// Windows 7 reads only <LocalAppData>\Temp\Low, Windows XP only the ordinary temporary folder.
-TEST(WorkFolder, OnlyTheSystemsOwnFolderIsRead)
-{
-    for (bool windowsXp : {false, true})
-    {
-        std::optional<e2e::CXpModeScope> xp;
-        if (windowsXp)
-            xp.emplace();
-        peerkit::SessionOptions options;
-        options.workFolder = windowsXp ? WorkFolderKind::OrdinaryTemp : WorkFolderKind::LowTemp;
-        CPeerSession session(options);
-        ASSERT_TRUE(session.Launch() && session.Attach(kWaitMs)) << windowsXp;
-        const std::string other =
-            CPeerSession::FindWorkFolder(windowsXp ? WorkFolderKind::LowTemp : WorkFolderKind::OrdinaryTemp) +
-            protocol::kWorkFileName;
-        const std::vector<std::uint8_t> attach = AttachFile(session);
-        ASSERT_TRUE(testfiles::WriteBytes(other, std::string(attach.begin(), attach.end())));
-        EXPECT_TRUE(TwoPollsPass(session));
-        EXPECT_TRUE(testfiles::FileExists(other) && session.TakeReplies().empty()) << windowsXp;
-        ::DeleteFileA(other.c_str());
-    }
-}
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "peerkit/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
+#include "framework/Handle.h"
 #include "peerkit/PeerSession.h"
 #include "tests/support/TestFiles.h"
 
@@ -49,9 +50,9 @@ class CDialogPeer
     AssertionResult Choose(const std::string& path, const char* opensOn = nullptr);
     AssertionResult Cancel();
     // The message box that comes next lists exactly names (its tab-indented lines), is in the
-    // locale's language, under the request's caption, owned by PeerWindow, with OK alone or Yes and
-    // No, and defaultButton the default; answered with answer all the same.
-    AssertionResult Answer(std::initializer_list<std::string> names, int defaultButton, int answer);
+    // locale's language, under the request's caption and owned by PeerWindow; answered with answer
+    // all the same. Its buttons are the conflict check's unit tests' business.
+    AssertionResult Answer(std::initializer_list<std::string> names, int answer);
     const std::string& LastBoxText() const { return m_text; }
     // Reply 2 with resumeFlag, then reply 3 with path and its NUL; or reply 3 alone, without data.
     AssertionResult Accepted(const std::string& path, std::uint32_t resumeFlag = 0);

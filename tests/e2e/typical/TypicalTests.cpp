@@ -99,8 +99,8 @@ TEST(TypicalDownload, FromStartToEnd)
         entries.emplace_back(content.fileName, content.key);
     ASSERT_TRUE(peer.Request(caption, work + list, entries));
     EXPECT_TRUE(peer.Choose(folder));
-    EXPECT_TRUE(peer.Answer({contents[0].fileName}, IDYES, IDYES));
-    EXPECT_TRUE(peer.Answer({contents[1].fileName}, IDNO, IDYES));
+    EXPECT_TRUE(peer.Answer({contents[0].fileName}, IDYES));
+    EXPECT_TRUE(peer.Answer({contents[1].fileName}, IDYES));
     ASSERT_TRUE(peer.Accepted(folder, 1));
 
     // The partly fetched file is completed where it lies, the others are fetched anew.
