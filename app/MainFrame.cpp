@@ -81,7 +81,8 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
 BOOL CMainFrame::Create(LPCSTR className, LPCSTR, DWORD style, const RECT&, HWND, LPCSTR, DWORD exStyle,
                         void* context)
 {
-    return CreateEx(exStyle, className, protocol::kFrameWindowText, style, 0, 0, 0, 0, nullptr, nullptr, context);
+    return CreateEx(exStyle, className, protocol::kFrameWindowText, style, 0, 0, 0, 0, nullptr, nullptr,
+                    context);
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -109,8 +110,8 @@ LRESULT CMainFrame::OnCreateMessage(WPARAM, LPARAM lParam)
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA)
 {
-    m_pWatchdog.reset(AfxBeginThread(WatchdogThreadProc, static_cast<IWatchedFrame*>(this), THREAD_PRIORITY_NORMAL,
-                                     0, CREATE_SUSPENDED));
+    m_pWatchdog.reset(AfxBeginThread(WatchdogThreadProc, static_cast<IWatchedFrame*>(this),
+                                     THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED));
     if (!m_pWatchdog)
         return -1;
     // The object must outlive its thread, so that the frame can wait on the thread's handle.

@@ -21,8 +21,8 @@ class CStopBytes
 {
   public:
     constexpr CStopBytes(char first, char second)
-        : m_first(kOnes * static_cast<unsigned char>(first)), m_second(kOnes * static_cast<unsigned char>(second)),
-          m_stop()
+        : m_first(kOnes * static_cast<unsigned char>(first)),
+          m_second(kOnes * static_cast<unsigned char>(second)), m_stop()
     {
         for (int byte = 0x80; byte < 0x100; ++byte)
             m_stop[byte] = true;
@@ -39,7 +39,8 @@ class CStopBytes
             // one. Every target is little-endian, so the lowest byte is the first.
             std::uint64_t word;
             std::memcpy(&word, text + pos, sizeof word);
-            const std::uint64_t flags = (word & kHighBits) | ZeroByteBits(word ^ m_first) | ZeroByteBits(word ^ m_second);
+            const std::uint64_t flags =
+                (word & kHighBits) | ZeroByteBits(word ^ m_first) | ZeroByteBits(word ^ m_second);
             if (flags)
                 return pos + LowestFlaggedByte(flags);
         }

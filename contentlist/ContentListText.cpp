@@ -14,8 +14,7 @@ bool IsAsciiLetter(char c)
 }
 } // namespace
 
-bool ParseContentListLines(std::string text, const ContentLineParser& parseLine,
-                           ContentRecordMap& records)
+bool ParseContentListLines(std::string text, const ContentLineParser& parseLine, ContentRecordMap& records)
 {
     std::size_t lineEnds = 0;
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))

@@ -150,7 +150,8 @@ void StripSpaces(std::string& text, const CCodePage& codePage)
 bool ParseNumber(const std::string& text, std::int32_t& number, const CCodePage& codePage)
 {
     // The usual field, a few decimal digits, needs no lower-cased copy.
-    if (text.size() < 10 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.size() < 10 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return ParseDecimal(text, number);
     std::string lower = LowerAscii(text, codePage);
     if (lower.size() >= 3 && lower[0] == '0' && lower[1] == 'x')
@@ -171,8 +172,8 @@ std::string_view StripAsciiSpaces(std::string_view text)
 }
 
 // Field index of a line, unquoted and, for the texts and the number, stripped of spaces.
-std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bool strip, const CCodePage& codePage,
-                           std::string& scratch)
+std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bool strip,
+                           const CCodePage& codePage, std::string& scratch)
 {
     std::string_view text = CCsvTokenizer::Unquoted(line, slice, codePage, scratch);
     if (!strip)

@@ -69,8 +69,9 @@ bool StoreFolder(const SettingsNames& names, LPCITEMIDLIST list) noexcept
         if (underRoot)
         {
             CRegKey user = OpenSettingsKeyUnder(nullptr, company, product);
-            stored = user && ::RegSetValueExA(user.Get(), kDownloadedFilesPathValue, 0, REG_BINARY, bytes, size) ==
-                                 ERROR_SUCCESS &&
+            stored = user &&
+                     ::RegSetValueExA(user.Get(), kDownloadedFilesPathValue, 0, REG_BINARY, bytes, size) ==
+                         ERROR_SUCCESS &&
                      stored;
         }
     });

@@ -146,13 +146,14 @@ unsigned ClassifyPath(const std::string& path, const CCodePage& codePage)
 
 bool IsLocalPeerPath(const std::string& path, const CCodePage& codePage)
 {
-    return (ClassifyPath(path, codePage) & (kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes)) == 0;
+    return (ClassifyPath(path, codePage) &
+            (kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes)) == 0;
 }
 
 bool IsNameInsideFolder(const std::string& name, const CCodePage& codePage)
 {
-    const unsigned refused =
-        kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes | kPathDriveOrRoot | kPathClimbsOut;
+    const unsigned refused = kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes |
+                             kPathDriveOrRoot | kPathClimbsOut;
     return (ClassifyPath(name, codePage) & refused) == 0;
 }
 

@@ -9,16 +9,16 @@
 
 enum PathForm : unsigned
 {
-    kPathUnc = 1u << 0,             // \\server\share\... (or with forward slashes)
-    kPathDevicePrefix = 1u << 1,    // \\.\, \\?\ or \??\ (either slash)
-    kPathDeviceName = 1u << 2,      // a component that names a DOS device: CON, COM1, NUL.txt, ...
-    kPathControlBytes = 1u << 3,    // a byte below 0x20
-    kPathRelative = 1u << 4,        // starts neither with a drive letter, a colon and a backslash, nor as UNC
-    kPathDriveOrRoot = 1u << 5,     // begins with a drive letter and a colon, or with a backslash or slash
-    kPathDotComponent = 1u << 6,    // a component "." or ".."
-    kPathClimbsOut = 1u << 7,       // its ".." components lead above where it starts
+    kPathUnc = 1u << 0,          // \\server\share\... (or with forward slashes)
+    kPathDevicePrefix = 1u << 1, // \\.\, \\?\ or \??\ (either slash)
+    kPathDeviceName = 1u << 2,   // a component that names a DOS device: CON, COM1, NUL.txt, ...
+    kPathControlBytes = 1u << 3, // a byte below 0x20
+    kPathRelative = 1u << 4,     // starts neither with a drive letter, a colon and a backslash, nor as UNC
+    kPathDriveOrRoot = 1u << 5,  // begins with a drive letter and a colon, or with a backslash or slash
+    kPathDotComponent = 1u << 6, // a component "." or ".."
+    kPathClimbsOut = 1u << 7,    // its ".." components lead above where it starts
     kPathTrailingDotOrSpace = 1u << 8, // a component (other than "." and "..") ends in a dot or a space
-    kPathStreamColon = 1u << 9,     // a colon anywhere but right after a leading drive letter
+    kPathStreamColon = 1u << 9,        // a colon anywhere but right after a leading drive letter
 };
 
 // Every form path takes, as a set of PathForm bits. Components are split at backslashes and

@@ -35,7 +35,8 @@ int CWinApp::Run()
         }
         HANDLE handle = m_pMainWnd ? m_pMainWnd->LoopWaitHandle() : nullptr;
         const DWORD count = handle ? 1 : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(count, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (count && woken == WAIT_OBJECT_0 && m_pMainWnd)
             RunAtEdge([&] { m_pMainWnd->OnWaitSignalled(); });
         else if (woken == WAIT_FAILED && !WaitForMessage(msg))

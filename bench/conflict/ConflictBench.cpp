@@ -56,7 +56,8 @@ bool Run()
     if (const char* assistant = std::getenv("DA_BENCH_ASSISTANT"))
         options.assistantPath = assistant;
     peerkit::CPeerSession session(options);
-    if (!session.Launch() || !session.Attach(5000) || !session.SendCommand(protocol::kCommandDownload, Request(listPath)))
+    if (!session.Launch() || !session.Attach(5000) ||
+        !session.SendCommand(protocol::kCommandDownload, Request(listPath)))
         return false;
     peerkit::CDialogDriver driver(session.ProcessId());
     HWND dialog = driver.WaitForFolderDialog(15000);
@@ -71,8 +72,8 @@ bool Run()
         std::printf("no reply 2 (a question may have been shown)\n");
         return false;
     }
-    std::printf("conflict check, %d entries against %d lines: %.0f ms from OK to reply 2\n", kEntries, kListLines,
-                ms);
+    std::printf("conflict check, %d entries against %d lines: %.0f ms from OK to reply 2\n", kEntries,
+                kListLines, ms);
     session.WaitForReply(5000);
     session.SignalQuit();
     return session.WaitForExit(10000).has_value();

@@ -108,7 +108,8 @@ bool BenchThousandFiles(peerkit::CPeerSession& session, const CTempFolder& folde
     for (int i = 0; i < kFiles; ++i)
     {
         const std::string name = std::to_string(i);
-        if (!peerkit::SendFinishRequest(session, {folder.File("fetched-" + name), folder.File("placed-" + name)}))
+        if (!peerkit::SendFinishRequest(session,
+                                        {folder.File("fetched-" + name), folder.File("placed-" + name)}))
             return false;
         std::optional<peerkit::Reply> reply = session.WaitForReply(10000);
         if (!reply || peerkit::FinishResultOf(*reply).value_or(1) != 0)
@@ -213,7 +214,8 @@ int main()
         return 1;
     }
     CTempFolder folder("bench-finish");
-    bool ok = BenchThousandFiles(session, folder) && BenchMoves(session, folder) && BenchCopies(session, folder);
+    bool ok =
+        BenchThousandFiles(session, folder) && BenchMoves(session, folder) && BenchCopies(session, folder);
     if (!ok)
         std::printf("a step failed (error %lu)\n", ::GetLastError());
     return ok ? 0 : 1;

@@ -49,7 +49,8 @@ double CpuSeconds(HANDLE process)
     auto toSeconds = [](const FILETIME& t) {
         return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
-    if (::GetProcessTimes(process, &created, &exited, &kernel, &user) && toSeconds(kernel) + toSeconds(user) > 0)
+    if (::GetProcessTimes(process, &created, &exited, &kernel, &user) &&
+        toSeconds(kernel) + toSeconds(user) > 0)
         return toSeconds(kernel) + toSeconds(user);
     WIN32_FIND_DATAA data;
     HANDLE find = ::FindFirstFileA("Z:\\proc\\*", &data);

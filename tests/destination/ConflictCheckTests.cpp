@@ -18,7 +18,8 @@ constexpr FoundFile kNone = FoundFile::None, kRw = FoundFile::Writable, kRo = Fo
 class CFakeConflictDesk : public IConflictDesk
 {
   public:
-    std::vector<std::string> RecordedTempFiles(const std::string&, const std::vector<std::string>& keys) override
+    std::vector<std::string> RecordedTempFiles(const std::string&,
+                                               const std::vector<std::string>& keys) override
     {
         ++m_nListReads;
         return std::vector<std::string>(keys.size(), m_tempFile);
@@ -116,10 +117,11 @@ TEST(ConflictCheck, ListReadOncePerCheck)
 // searched; a name's control bytes show as '?' in the question.
 TEST(ConflictCheck, PeerPathsReachNothing)
 {
-    struct { const char* list; const char* temp; const char* name; std::vector<std::string> searched; } const rows[] = {
+    struct { const char *list, *temp, *name; std::vector<std::string> searched; } const rows[] = {
         {"C:\\l", "T:\\a", "a", {"T:\\a", "F:\\a"}}, {"\\\\srv\\s\\l", "T:\\a", "a", {"F:\\a"}},
         {"C:\\l", "\\\\.\\COM1", "a", {"F:\\a"}}, {"C:\\l", "T:\\a", "C:\\a", {"T:\\a"}},
-        {"C:\\l", "T:\\a", "s\\..\\..\\a", {"T:\\a"}}, {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}},
+        {"C:\\l", "T:\\a", "s\\..\\..\\a", {"T:\\a"}},
+        {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}},
     };
     for (const auto& row : rows)
     {

@@ -4,9 +4,10 @@
 
 namespace
 {
-constexpr unsigned kUnc = kPathUnc, kDev = kPathDevicePrefix, kName = kPathDeviceName, kCtl = kPathControlBytes,
-                   kRel = kPathRelative, kRoot = kPathDriveOrRoot, kDot = kPathDotComponent, kOut = kPathClimbsOut,
-                   kEnd = kPathTrailingDotOrSpace, kAds = kPathStreamColon;
+constexpr unsigned kUnc = kPathUnc, kDev = kPathDevicePrefix, kName = kPathDeviceName;
+constexpr unsigned kCtl = kPathControlBytes, kRel = kPathRelative, kRoot = kPathDriveOrRoot;
+constexpr unsigned kDot = kPathDotComponent, kOut = kPathClimbsOut, kEnd = kPathTrailingDotOrSpace;
+constexpr unsigned kAds = kPathStreamColon;
 
 TEST(PathForm, Classify)
 {
@@ -18,7 +19,8 @@ TEST(PathForm, Classify)
         {"\\??\\C:\\f", kDev | kRoot | kRel | kAds}, {"//./COM1", kDev | kRoot | kRel | kDot | kName},
         {"\\\\?x\\f", kUnc | kRoot}, {"\\?\\f", kRel | kRoot}, {"\\\\.", kUnc | kRoot | kDot},
         {"C:\\CON", kRoot | kName}, {"C:\\con.txt", kRoot | kName}, {"C:\\Nul .x", kRoot | kName},
-        {"C:\\d\\aux\\f", kRoot | kName}, {"prn", kRel | kName}, {"COM1", kRel | kName}, {"lpt9.a", kRel | kName},
+        {"C:\\d\\aux\\f", kRoot | kName}, {"prn", kRel | kName}, {"COM1", kRel | kName},
+        {"lpt9.a", kRel | kName},
         {"COM0", kRel}, {"COM10", kRel}, {"LPT", kRel}, {"COMA", kRel}, {"CONIN$", kRel | kName},
         {"conout$.x", kRel | kName}, {"CONSOLE", kRel}, {"xCON", kRel}, {"C:\\a\x1F", kRoot | kCtl},
         {"C:\\a\n", kRoot | kCtl}, {"C:\\a ", kRoot | kEnd}, {"C:\\a.\\b", kRoot | kEnd}, {"C:\\a b", kRoot},

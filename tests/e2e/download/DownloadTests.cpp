@@ -53,7 +53,8 @@ ULONGLONG LastWrite(const std::string& folder)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     ::GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data);
-    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    const FILETIME& time = data.ftLastWriteTime;
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 // The value is written after reply 3 has gone out, so it is waited for.
@@ -233,7 +234,8 @@ TEST(DownloadRequest, SquattedLockAndNetworkNamesAreNotWaitedFor)
     {
         CContentListLock squatted = writer.Lock();
         e2e::CDialogPeer peer;
-        ASSERT_TRUE(peer.Start() && peer.Request("Squat", list, {{"a.bin", "key-a"}, {"\\\\SERVER\\SHARE\\n.bin", "n"}}));
+        const e2e::Entries entries = {{"a.bin", "key-a"}, {"\\\\SERVER\\SHARE\\n.bin", "n"}};
+        ASSERT_TRUE(peer.Start() && peer.Request("Squat", list, entries));
         EXPECT_TRUE(peer.Choose("P:\\"));
         EXPECT_TRUE(peer.Accepted("P:\\", 0));
         peer.Session().SignalQuit();

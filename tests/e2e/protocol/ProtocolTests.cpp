@@ -76,12 +76,12 @@ TEST(Frame, ForgedMessagesChangeNothing)
         ::SendMessageTimeoutA(frame, message, 0, reinterpret_cast<LPARAM>(&forged), SMTO_ABORTIFHUNG, kWaitMs,
                               &result);
     }
-    for (UINT message : {protocol::kWmAttachRequest, protocol::kWmDownloadRequest, protocol::kWmFinishRequest})
+    for (UINT message = protocol::kWmAttachRequest; message <= protocol::kWmFinishRequest; ++message)
         for (WPARAM token : {0, 1, 2, 3})
             ::PostMessageA(frame, message, token, 0);
-    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach, peerkit::EncodeAttachRequest(
-                                                                  peerkit::WindowToWire(session.PeerWindow()),
-                                                                  peerkit::WindowToWire(session.ReplyWindow()))));
+    const std::uint32_t peer = peerkit::WindowToWire(session.PeerWindow());
+    const std::uint32_t replies = peerkit::WindowToWire(session.ReplyWindow());
+    ASSERT_TRUE(session.SendCommand(protocol::kCommandAttach, peerkit::EncodeAttachRequest(peer, replies)));
     std::optional<peerkit::Reply> reply = session.WaitForReply(kWaitMs);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->sender, frame);
@@ -99,13 +99,15 @@ TEST(Frame, HungReplyWindowDoesNotKeepTheProcessAlive)
     CHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::promise<HWND> created;
     std::thread hung([&] {
-        HWND window = ::CreateWindowExA(0, "STATIC", "hung", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        HWND window =
+            ::CreateWindowExA(0, "STATIC", "hung", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         created.set_value(window);
         ::WaitForSingleObject(release.Get(), INFINITE); // never pumps while the assistant sends
         ::DestroyWindow(window);
     });
     const HWND replyWindow = created.get_future().get();
-    ASSERT_TRUE(session.SendAttach(peerkit::WindowToWire(session.PeerWindow()), peerkit::WindowToWire(replyWindow)));
+    ASSERT_TRUE(
+        session.SendAttach(peerkit::WindowToWire(session.PeerWindow()), peerkit::WindowToWire(replyWindow)));
     EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
     session.DestroyPeerWindow();
     EXPECT_EQ(session.WaitForExit(15000), 3u);

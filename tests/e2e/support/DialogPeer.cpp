@@ -133,7 +133,8 @@ AssertionResult CDialogPeer::Answer(std::initializer_list<std::string> names, in
     }
     HWND peer = m_ownedPeer ? m_ownedPeer.Get() : m_session.PeerWindow();
     const bool right = listed == std::vector<std::string>(names) && nonAscii == (::GetACP() == 932) &&
-                       CDialogDriver::Caption(m_hWindow) == m_caption && ::GetWindow(m_hWindow, GW_OWNER) == peer;
+                       CDialogDriver::Caption(m_hWindow) == m_caption &&
+                       ::GetWindow(m_hWindow, GW_OWNER) == peer;
     CDialogDriver::Answer(m_hWindow, answer);
     if (!right)
         return AssertionFailure() << "not the names, language, caption or owner expected: "
