@@ -13,4 +13,5 @@ TEST(TableCodePage, LeadByteRangesAndTheirBounds)
     };
     for (const auto& row : rows)
         EXPECT_EQ(TableCodePage(row.page).IsLeadByte(row.byte), row.lead) << row.page << " " << int(row.byte);
+    EXPECT_EQ(TableCodePage(932).CharLength(std::string("\x95\0", 2), 0), 1u); // a lead byte before a NUL stands alone
 }
