@@ -99,15 +99,15 @@ using testfiles::FileIndex;
 bool BenchThousandFiles(peerkit::CPeerSession& session, const CTempFolder& folder)
 {
     const char* count = std::getenv("DA_BENCH_FILES");
-    const int kFiles = count && std::atoi(count) > 0 ? std::atoi(count) : 1000;
+    const int files = count && std::atoi(count) > 0 ? std::atoi(count) : 1000;
     const std::string kilobyte(1024, 'x');
-    for (int i = 0; i < kFiles; ++i)
+    for (int i = 0; i < files; ++i)
     {
         if (!testfiles::WriteBytes(folder.File("fetched-" + std::to_string(i)), kilobyte))
             return false;
     }
     Clock::time_point start = Clock::now();
-    for (int i = 0; i < kFiles; ++i)
+    for (int i = 0; i < files; ++i)
     {
         const std::string name = std::to_string(i);
         if (!peerkit::SendFinishRequest(session,
@@ -119,8 +119,8 @@ bool BenchThousandFiles(peerkit::CPeerSession& session, const CTempFolder& folde
     }
     const double ms = MillisecondsSince(start);
     std::printf("%d files of 1 KiB placed: %.0f ms from the first signal to the last reply (%.1f ms each)\n",
-                kFiles, ms, ms / kFiles);
-    return folder.Names("placed-*").size() == static_cast<std::size_t>(kFiles);
+                files, ms, ms / files);
+    return folder.Names("placed-*").size() == static_cast<std::size_t>(files);
 }
 
 bool BenchMoves(peerkit::CPeerSession& session, const CTempFolder& folder)
