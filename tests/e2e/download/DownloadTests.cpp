@@ -130,6 +130,17 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
     }
 }
 
+// The content list in folder: key-a's partly fetched file a.part lies there, key-b's b.part does not.
+// Empty when it cannot be written.
+std::string PartlyFetchedList(const testfiles::CTempFolder& folder)
+{
+    const std::string list = folder.File("contents.csv");
+    peerkit::CContentListWriter writer(list);
+    writer.SetRecord("key-a", ContentRecord{folder.File("a.part"), "", 0});
+    writer.SetRecord("key-b", ContentRecord{folder.File("b.part"), "", 0});
+    return WriteBytes(folder.File("a.part"), "partial") && writer.Commit() ? list : "";
+}
+
 // P: and Q: emptied when the scope begins and ends.
 class CEmptyDrives
 {
@@ -158,12 +169,8 @@ TEST(DownloadRequest, RefusalsLeadBackToTheDialog)
     testfiles::CRegistryScope settings(e2e::kCompanyKey);
     CEmptyDrives drives;
     testfiles::CTempFolder temp("download");
-    const std::string list = temp.File("contents.csv");
-    ASSERT_TRUE(WriteBytes(temp.File("a.part"), "partial"));
-    peerkit::CContentListWriter writer(list);
-    writer.SetRecord("key-a", ContentRecord{temp.File("a.part"), "", 0});
-    writer.SetRecord("key-b", ContentRecord{temp.File("b.part"), "", 0}); // recorded, but not there
-    ASSERT_TRUE(writer.Commit());
+    const std::string list = PartlyFetchedList(temp);
+    ASSERT_FALSE(list.empty());
     ASSERT_TRUE(WriteBytes("P:\\c.bin", "read-only c") && WriteBytes("Q:\\c.bin", "old c"));
     ASSERT_TRUE(::SetFileAttributesA("P:\\c.bin", FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::CreateDirectoryA("Q:\\sub", nullptr)); // a folder bearing an entry's name
@@ -222,17 +229,14 @@ TEST(DownloadRequest, SquattedLockAndNetworkNamesAreNotWaitedFor)
     testfiles::CRegistryScope settings(e2e::kCompanyKey);
     CEmptyDrives drives;
     testfiles::CTempFolder temp("squat");
-    const std::string list = temp.File("contents.csv");
-    ASSERT_TRUE(WriteBytes(temp.File("a.part"), "partial"));
-    peerkit::CContentListWriter writer(list);
-    writer.SetRecord("key-a", ContentRecord{temp.File("a.part"), "", 0});
-    ASSERT_TRUE(writer.Commit());
+    const std::string list = PartlyFetchedList(temp);
+    ASSERT_FALSE(list.empty());
     const std::string share = UncShareOnDisk();
     ::SHCreateDirectoryExA(nullptr, share.c_str(), nullptr);
     ASSERT_TRUE(WriteBytes(share + "\\n.bin", "on the network"));
     ASSERT_TRUE(testfiles::FileExists("\\\\SERVER\\SHARE\\n.bin")) << "Wine serves the share from " << share;
     {
-        CContentListLock squatted = writer.Lock();
+        CContentListLock squatted = peerkit::CContentListWriter(list).Lock();
         e2e::CDialogPeer peer;
         const e2e::Entries entries = {{"a.bin", "key-a"}, {"\\\\SERVER\\SHARE\\n.bin", "n"}};
         ASSERT_TRUE(peer.Start() && peer.Request("Squat", list, entries));
