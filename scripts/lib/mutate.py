@@ -258,7 +258,8 @@ class Worker:
         # Undefined behaviour (a signed overflow) fails the run like a wrong result.
         configure = ["cmake", "-S", self.src, "-B", self.build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
                      "-DCMAKE_CXX_FLAGS=-O0 -fsanitize=undefined -fno-sanitize-recover=undefined",
-                     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=undefined", "-DDA_WERROR=ON"]
+                     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=undefined", "-DDA_WERROR=ON",
+                     "-DDA_TEST_TIMEOUT=%d" % self.test_timeout]
         with open(os.path.join(os.path.dirname(self.src), "setup.log"), "w") as log:
             if run(configure, self.src, 600, log) != 0:
                 raise RuntimeError("cannot configure the native build; see %s" % log.name)
