@@ -132,7 +132,6 @@ std::size_t CCsvTokenizer::Slice(std::string_view line, bool trim, const CCodePa
                 ++end;
                 continue;
             }
-            current.highBytes = true;
             end += Step(codePage, line, end);
         }
         if (current.quotes % 2 == 0 || end == length)
@@ -157,11 +156,6 @@ std::string_view CCsvTokenizer::Unquoted(std::string_view line, const CsvFieldSl
     std::string_view field = line.substr(slice.begin, slice.end - slice.begin);
     if (slice.quotes == 0)
         return field;
-    // The usual field, one quoted text: in plain ASCII its quotes are its first and last bytes
-    // (two quotes alone are a pair, which stands for one quote).
-    if (slice.quotes == 2 && !slice.highBytes && field.size() >= 3 && field.front() == kQuote &&
-        field.back() == kQuote)
-        return field.substr(1, field.size() - 2);
     scratch.assign(field.data(), field.size());
     UnquoteField(codePage, scratch);
     return scratch;

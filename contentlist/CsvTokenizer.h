@@ -10,14 +10,13 @@
 #include <string_view>
 #include <vector>
 
-// One field of a line: its bytes (leading blanks already skipped when trimming), how many quotes
-// start a character in it, and whether any byte may start a double-byte character.
+// One field of a line: its bytes (leading blanks already skipped when trimming) and how many quotes
+// start a character in it.
 struct CsvFieldSlice
 {
     std::size_t begin = 0;
     std::size_t end = 0;
     std::size_t quotes = 0;
-    bool highBytes = false;
 };
 
 class CCsvTokenizer

@@ -3,7 +3,6 @@
 #include "contentlist/CharStep.h"
 #include "contentlist/CsvTokenizer.h"
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -123,18 +122,10 @@ bool FormatLine(const char* key, const ContentRecord* record, char* buffer, std:
 
 void StripSpaces(std::string& text, const CCodePage& codePage)
 {
-    // The end is found by stepping forward: a trail byte is never a space of its own. Runs of
-    // plain ASCII bytes are passed over whole.
-    static constexpr CStopBytes kSpaceStops(' ', ' ');
+    // The end is found by stepping forward: a trail byte is never a space of its own.
     std::size_t end = 0;
     for (std::size_t pos = 0; pos < text.size();)
     {
-        const std::size_t plain = kSpaceStops.Skip(text.data(), pos, text.size());
-        if (plain > pos)
-        {
-            end = pos = plain;
-            continue;
-        }
         std::size_t length = CharStep(codePage, text, pos);
         if (length != 1 || text[pos] != ' ')
             end = pos + length;
@@ -149,10 +140,6 @@ void StripSpaces(std::string& text, const CCodePage& codePage)
 
 bool ParseNumber(const std::string& text, std::int32_t& number, const CCodePage& codePage)
 {
-    // The usual field, a few decimal digits, needs no lower-cased copy.
-    if (text.size() < 10 &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return ParseDecimal(text, number);
     std::string lower = LowerAscii(text, codePage);
     if (lower.size() >= 3 && lower[0] == '0' && lower[1] == 'x')
         return ParseHex(lower.substr(2), number);
@@ -178,8 +165,6 @@ std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bo
     std::string_view text = CCsvTokenizer::Unquoted(line, slice, codePage, scratch);
     if (!strip)
         return text;
-    if (!slice.highBytes)
-        return StripAsciiSpaces(text);
     if (text.data() != scratch.data())
         scratch.assign(text.data(), text.size());
     StripSpaces(scratch, codePage);
@@ -187,12 +172,7 @@ std::string_view FieldText(std::string_view line, const CsvFieldSlice& slice, bo
 }
 } // namespace
 
-namespace
-{
-// The four fields of a line as FormatLine writes it, when it is one: each field blanks, a quote, a
-// text holding no quote and no byte from 0x80 on, and a closing quote right before the separator
-// (or, for the fourth, the end), and no text empty. For such a line the tokenizer's answer is
-// plain: the texts between the quotes. Anything else gives false, and the tokenizer decides.
+// For such a line the tokenizer's answer is plain: the texts between the quotes.
 bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4])
 {
     static constexpr CStopBytes kQuoteStops('"', '"');
@@ -215,8 +195,6 @@ bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4])
     }
     return true;
 }
-} // namespace
-
 bool ParseLine(const char* line, std::string& key, ContentRecord* record, const CCodePage& codePage)
 {
     if (!line || !record)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The line for a key and a record, as the C format "\"%s\",\" %s\",\" %s\", \" %ld\"\r\n" gives it.
 std::string FormatLineText(const char* key, const ContentRecord& record);
@@ -16,6 +17,11 @@ std::string FormatLineText(const char* key, const ContentRecord& record);
 // length is large enough; a smaller length gives false and the size needed. Null key or record,
 // or no memory: false, length untouched.
 bool FormatLine(const char* key, const ContentRecord* record, char* buffer, std::uint32_t& length);
+
+// The four texts of line when it stands exactly as FormatLine writes it: each field blanks, a quote,
+// a text of neither quote nor byte from 0x80 on, not empty, and a closing quote right before the
+// separator (for the fourth, before a separator or the end). False for any other line.
+bool SliceWrittenLine(std::string_view line, std::string_view (&fields)[4]);
 
 // line: one line without its line end. False for a null argument, a blank line or fewer than four
 // fields, and then key and record are unchanged. A fourth field that is not a number leaves

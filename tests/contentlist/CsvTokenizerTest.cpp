@@ -1,3 +1,4 @@
+#include "contentlist/CharStep.h"
 #include "contentlist/CsvTokenizer.h"
 
 #include <gtest/gtest.h>
@@ -62,4 +63,17 @@ TEST(CsvTokenizer, Unquote)
         CCsvTokenizer(row.page).Unquote(field);
         EXPECT_EQ(field, row.unquoted) << row.field;
     }
+}
+
+// The eight-byte scan stops at the first stop byte, wherever it lies in its word, and at the end.
+TEST(StopBytes, Skip)
+{
+    constexpr CStopBytes stops(',', '"');
+    const std::string text = "abcdefg,ijklmnopqrstu\"wxyz0123456\x80xy~\x7F";
+    struct { std::size_t from, end, stop; } const rows[] = {
+        {0, text.size(), 7}, {8, text.size(), 21}, {22, text.size(), 33}, {34, text.size(), text.size()},
+        {0, 5, 5}, {8, 20, 20}, {7, text.size(), 7}, {21, 21, 21},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(stops.Skip(text.data(), row.from, row.end), row.stop) << row.from;
 }

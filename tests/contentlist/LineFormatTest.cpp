@@ -106,3 +106,24 @@ TEST(ContentNumber, Forms)
         EXPECT_EQ(read ? std::to_string(number) : number == 555 ? "no" : "changed", row.value) << row.text;
     }
 }
+
+// The writer's own form is read in one pass; any other line is left to the tokenizer ("other").
+TEST(ContentLineParse, WriterForm)
+{
+    struct { const char* line; const char* fields; } const rows[] = {
+        {"\"k\",\" a\",\" b\", \" 1\"", "k| a| b| 1"}, {" \t\"k\",\"a\",\"b\",\t\"1\"", "k|a|b|1"},
+        {"\"k\",\"a\",\"b\",\"1\",\"x", "k|a|b|1"}, {"\"k,l\",\"a\",\"b\",\"1\"", "k,l|a|b|1"},
+        {"k\",\"a\",\"b\",\"1\"", "other"}, {"\"\",\"a\",\"b\",\"1\"", "other"}, {"\"k\",\"a\",\"b\",\"\"", "other"},
+        {"\"k\" ,\"a\",\"b\",\"1\"", "other"}, {"\"k\",\"a\",\"b\",\"1\"x", "other"}, {"\"k\",\"a\",\"b\"", "other"},
+        {"\"k\",\"a\",\"b\",\"1", "other"}, {"\"k\",\"\x81\x40\",\"b\",\"1\"", "other"}, {"\"k\",\"a\",\"b\",", "other"},
+        {"", "other"},
+    };
+    for (const auto& row : rows)
+    {
+        std::string_view fields[4];
+        const bool written = SliceWrittenLine(row.line, fields);
+        const std::string got = std::string(fields[0]) + "|" + std::string(fields[1]) + "|" +
+                                std::string(fields[2]) + "|" + std::string(fields[3]);
+        EXPECT_EQ(written ? got : "other", row.fields) << row.line;
+    }
+}

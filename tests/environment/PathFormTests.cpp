@@ -26,7 +26,12 @@ TEST(PathForm, Classify)
         {"C:\\a\n", kRoot | kCtl}, {"C:\\a ", kRoot | kEnd}, {"C:\\a.\\b", kRoot | kEnd}, {"C:\\a b", kRoot},
         {"C:\\.\\a", kRoot | kDot}, {"C:\\a\\..\\b", kRoot | kDot}, {"..\\a", kRel | kDot | kOut},
         {"a\\..\\..\\b", kRel | kDot | kOut}, {"a\\b\\..\\..\\c", kRel | kDot}, {"C:\\f:s", kRoot | kAds},
-        {"f:s", kRel | kRoot}, {"1:\\f", kRel | kAds}, {"@:\\f", kRel | kAds},
+        {"f:s", kRel | kRoot}, {"1:\\f", kRel | kAds}, {"@:\\f", kRel | kAds}, {"A:\\f", kRoot},
+        {"Z:\\f", kRoot}, {"a:\\f", kRoot}, {"z:\\f", kRoot}, {"[:\\f", kRel | kAds}, {"`:\\f", kRel | kAds},
+        {"{:\\f", kRel | kAds}, {"C:/f", kRel | kRoot}, {"\\\\.\\", kDev | kRoot | kRel | kDot},
+        {"\\\\?", kUnc | kRoot}, {"\\??", kRel | kRoot}, {"/?" "?/x", kDev | kRoot | kRel},
+        {"COM9", kRel | kName},
+        {"LPT0", kRel}, {"COM:", kRel | kAds}, {"x:\\a:b", kRoot | kAds}, {"C::", kRel | kRoot | kAds},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
