@@ -292,6 +292,13 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
     if (!payload)
         return 0;
     CBusyScope busy(m_bBusy);
-    HandleFinishRequest(*this, *payload);
+    FinishRules rules;
+    rules.chosenFolders = &m_chosenFolders;
+    RunAtEdge([&] {
+        // Read at every command, so that an administrator's change applies at once.
+        if (auto* app = static_cast<CAssistantApp*>(AfxGetApp()))
+            rules.policy = ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
+    });
+    HandleFinishRequest(*this, *payload, rules);
     return 0;
 }

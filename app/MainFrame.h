@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Backstop.h"
+#include "environment/ChosenFolders.h"
 #include "framework/FrameWnd.h"
 #include "framework/Handle.h"
 #include "framework/WinThread.h"
@@ -28,6 +29,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
     void EnterFileWork() override { m_backstop.EnterFileWork(); }
     void LeaveFileWork() override { m_backstop.LeaveFileWork(); }
+    void NoteChosenFolder(const std::string& folder) override { m_chosenFolders.Note(folder); }
     void RequestStop() override;
     int PollWorkFile();
 
@@ -88,4 +90,6 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     bool m_bRetryRead = false;
     std::atomic<HWND> m_hChooserDialog{nullptr};
     CBackstop m_backstop{5000, kExitStopTimedOut};
+    // Where the consent policy lets command 3 place files.
+    CChosenFolders m_chosenFolders;
 };

@@ -208,6 +208,7 @@ void CDownloadRequestHandler::Accept()
 {
     m_link.SendReply(protocol::kReplyResumeFlag, &m_dwResumeFlag, sizeof m_dwResumeFlag);
     m_link.SendReply(protocol::kReplyFolder, m_strPath.c_str(), static_cast<DWORD>(m_strPath.size() + 1));
+    m_link.NoteChosenFolder(m_strPath);
     StoreFolder(m_names, m_selection.Get());
 }
 

@@ -1,5 +1,8 @@
 #include "environment/FileFinalizer.h"
 
+#include "environment/ConsentedPlacement.h"
+#include "environment/PathForm.h"
+
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
 #include "peer/PeerLink.h"
@@ -177,7 +180,28 @@ class CFileWorkScope
     IPeerLink& m_link;
 };
 
-std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<std::uint8_t>& payload)
+bool HasPlainForms(const FinishRequest& request)
+{
+    const CCodePage& codePage = SystemCodePage();
+    return IsPlainPlacementPath(request.sourcePath, codePage, PlacementEnd::Source) &&
+           IsPlainPlacementPath(request.destinationPath, codePage, PlacementEnd::Destination);
+}
+
+// The stricter policies check everything before anything is touched, the attribute reset included.
+DWORD PlaceUnderRules(const FinishRequest& request, const FinishRules& rules)
+{
+    if (rules.policy == FinishPolicy::AsNamed)
+        return PlaceFetchedFile(request);
+    if (!HasPlainForms(request))
+        return ERROR_ACCESS_DENIED;
+    if (rules.policy == FinishPolicy::PlainForms)
+        return PlaceFetchedFile(request);
+    static const CChosenFolders kNone;
+    return PlaceInsideChosenFolder(request, (rules.chosenFolders ? *rules.chosenFolders : kNone).FinalPaths());
+}
+
+std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<std::uint8_t>& payload,
+                                             const FinishRules& rules)
 {
     try
     {
@@ -187,7 +211,7 @@ std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<
         if (decoded.decision == FinishDecision::Refuse)
             return decoded.refusal;
         CFileWorkScope work(link);
-        return PlaceFetchedFile(decoded.request);
+        return PlaceUnderRules(decoded.request, rules);
     }
     catch (const std::bad_alloc&)
     {
@@ -222,10 +246,11 @@ DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
     }
 }
 
-void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload) noexcept
+void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
+                         const FinishRules& rules) noexcept
 {
     RunAtEdge([&] {
-        std::optional<std::uint32_t> result = FinishResultFor(link, payload);
+        std::optional<std::uint32_t> result = FinishResultFor(link, payload, rules);
         if (result)
             link.SendReply(protocol::kReplyFinished, &*result, sizeof *result);
     });

@@ -81,6 +81,19 @@ std::vector<Component> Components(const std::string& path, const CCodePage& code
 
 // The colon of a leading drive letter is the only one a plain path holds; stepped by characters,
 // though no code page has 0x3A as a trail byte.
+// "\\server\share\" with backslashes only and neither name empty; the share's own root is the
+// shortest such path.
+bool HasServerAndShare(const std::string& path)
+{
+    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\')
+        return false;
+    const std::size_t share = path.find('\\', 2);
+    if (share == std::string::npos || share == 2)
+        return false;
+    const std::size_t rest = path.find('\\', share + 1);
+    return rest != std::string::npos && rest > share + 1 && path.find('/') == std::string::npos;
+}
+
 bool HasStreamColon(const std::string& path, const CCodePage& codePage)
 {
     const std::size_t from = StartsWithDrive(path) ? 2 : 0;
@@ -155,6 +168,18 @@ bool IsNameInsideFolder(const std::string& name, const CCodePage& codePage)
     const unsigned refused = kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes |
                              kPathDriveOrRoot | kPathClimbsOut;
     return (ClassifyPath(name, codePage) & refused) == 0;
+}
+
+bool IsPlainPlacementPath(const std::string& path, const CCodePage& codePage, PlacementEnd end)
+{
+    const unsigned refused = kPathDevicePrefix | kPathDeviceName | kPathControlBytes | kPathRelative |
+                             kPathDotComponent | kPathTrailingDotOrSpace | kPathStreamColon;
+    const unsigned forms = ClassifyPath(path, codePage);
+    if (forms & refused)
+        return false;
+    if (!(forms & kPathUnc))
+        return true;
+    return end == PlacementEnd::Destination && HasServerAndShare(path);
 }
 
 std::string VisibleText(const std::string& text)

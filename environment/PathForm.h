@@ -32,6 +32,18 @@ bool IsLocalPeerPath(const std::string& path, const CCodePage& codePage);
 // A file name the peer names below a folder the user chose: a local path that also stays inside it.
 bool IsNameInsideFolder(const std::string& name, const CCodePage& codePage);
 
+// Which end of a placement a path names: a source may not lie on the network.
+enum class PlacementEnd
+{
+    Source,
+    Destination,
+};
+
+// A path the stricter placement policies accept for command 3: absolute on a drive ("C:\...") or,
+// for a destination, on a share ("\\server\share\..."), with no device, stream, dot component,
+// control byte or component that ends in a dot or a space.
+bool IsPlainPlacementPath(const std::string& path, const CCodePage& codePage, PlacementEnd end);
+
 // text with every byte below 0x20 shown as '?', so that a peer's text cannot lay out lines of its
 // own in a question. Such a byte is never part of a double-byte character.
 std::string VisibleText(const std::string& text);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 class IPeerLink
 {
@@ -19,6 +20,8 @@ class IPeerLink
     // Around a file operation that must run to its end, whatever else happens to the process.
     virtual void EnterFileWork() {}
     virtual void LeaveFileWork() {}
+    // A folder the user chose has been sent to the peer in reply 3.
+    virtual void NoteChosenFolder(const std::string& /*folder*/) {}
 
   protected:
     ~IPeerLink() = default;

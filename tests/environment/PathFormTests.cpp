@@ -60,4 +60,25 @@ TEST(PathForm, PeerPathChecks)
     }
     EXPECT_EQ(VisibleText(std::string("a\0\x1F\x20\x95\x5C\n", 7)), std::string("a?? \x95\x5C?"));
 }
+
+// What the stricter placement policies accept, for a source and for a destination.
+TEST(PathForm, PlacementPaths)
+{
+    struct { const char* path; bool source, destination; } const rows[] = {
+        {"C:\\d\\f.txt", true, true}, {"z:\\f", true, true}, {"\\\\srv\\s\\f", false, true},
+        {"\\\\srv\\s\\", false, true}, {"\\\\srv\\s", false, false}, {"\\\\srv\\\\f", false, false},
+        {"\\\\\\s\\f", false, false}, {"\\\\srv/s\\f", false, false}, {"\\\\srv\\s\\a/b", false, false},
+        {"\\\\?\\C:\\f", false, false}, {"\\\\.\\C:\\f", false, false}, {"\\??\\C:\\f", false, false},
+        {"C:\\d\\CON", false, false}, {"C:\\lpt1.txt\\f", false, false}, {"C:\\f:s", false, false},
+        {"C:\\d.\\f", false, false}, {"C:\\d\\f ", false, false}, {"C:\\.\\f", false, false},
+        {"C:\\d\\..\\f", false, false}, {"C:f", false, false}, {"C:/f", false, false}, {"\\f", false, false},
+        {"f", false, false}, {"", false, false}, {"C:\\a\tb", false, false}, {"\\\\srv\\s\\..\\f", false, false},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(IsPlainPlacementPath(row.path, SingleByteCodePage(), PlacementEnd::Source), row.source) << row.path;
+        EXPECT_EQ(IsPlainPlacementPath(row.path, SingleByteCodePage(), PlacementEnd::Destination), row.destination)
+            << row.path;
+    }
+}
 } // namespace

@@ -79,15 +79,15 @@ void RemoveTree(const std::string& path)
     ::RemoveDirectoryA(path.c_str());
 }
 
-CRegistryScope::CRegistryScope(std::string subkey) : m_subkey(std::move(subkey))
+CRegistryScope::CRegistryScope(std::string subkey, HKEY root) : m_subkey(std::move(subkey)), m_root(root)
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_subkey.c_str());
+    ::RegDeleteTreeA(m_root, m_subkey.c_str());
 }
 
 CRegistryScope::~CRegistryScope()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_subkey.c_str());
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, m_subkey.c_str());
+    ::RegDeleteTreeA(m_root, m_subkey.c_str());
+    ::RegDeleteKeyA(m_root, m_subkey.c_str());
 }
 
 std::string UniqueName(const std::string& tag)

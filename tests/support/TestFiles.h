@@ -32,7 +32,7 @@ class CTempFolder
 class CRegistryScope
 {
   public:
-    explicit CRegistryScope(std::string subkey);
+    explicit CRegistryScope(std::string subkey, HKEY root = HKEY_CURRENT_USER);
     ~CRegistryScope();
     CRegistryScope(const CRegistryScope&) = delete;
     CRegistryScope& operator=(const CRegistryScope&) = delete;
@@ -40,6 +40,7 @@ class CRegistryScope
 
   private:
     std::string m_subkey;
+    HKEY m_root;
 };
 
 // A name no other test program of this run uses, for events and other named objects.

@@ -17,7 +17,6 @@ using testfiles::WriteBytes;
 
 constexpr const char* kValueName = "DownloadedFilesPath";
 constexpr const char* kSettingsKey = "Software\\Brisel Co.,Ltd.\\Kavo Downloader";
-constexpr const char* kLowRootKey = "Software\\DaTestLowRoot"; // what the stand-in ieframe.dll hands out
 constexpr const char* kLowRootSettingsKey = "Software\\DaTestLowRoot\\Brisel Co.,Ltd.\\Kavo Downloader";
 
 Bytes ItemIdList(const std::string& path)
@@ -77,8 +76,7 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
         testfiles::CTempFolder folder("download-gone");
         gone = ItemIdList(folder.Path());
     }
-    std::string lowRoot = peerkit::CPeerSession::DefaultAssistantPath();
-    lowRoot.insert(lowRoot.find_last_of('\\') + 1, "lowroot\\"); // beside the stand-in ieframe.dll
+    const std::string lowRoot = e2e::LowRootAssistantPath();
     struct
     {
         const char* name;
@@ -94,7 +92,7 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
     };
     for (const auto& row : rows)
     {
-        testfiles::CRegistryScope company(e2e::kCompanyKey), root(kLowRootKey);
+        testfiles::CRegistryScope company(e2e::kCompanyKey), root(e2e::kLowRootKey);
         std::optional<e2e::CXpModeScope> xp;
         peerkit::SessionOptions options;
         options.assistantPath = row.assistant;

@@ -16,33 +16,25 @@ using testfiles::ReadBytes;
 using testfiles::WriteBytes;
 using Names = std::vector<std::string>;
 
-// One assistant for every case: each Wine process start costs about a second.
+// One assistant for every case of the suite (each Wine process start costs about a second), and
+// only while the suite runs: assistants of one user share the work file, so no other may run then.
 std::unique_ptr<peerkit::CPeerSession> g_session;
 
-class CSharedAssistant : public ::testing::Environment
+class FinishTest : public ::testing::Test
 {
-    void SetUp() override
+  protected:
+    static void SetUpTestSuite()
     {
         g_session = std::make_unique<peerkit::CPeerSession>();
         if (!g_session->Launch() || !g_session->Attach(e2e::kWaitMs))
             g_session.reset();
     }
-    void TearDown() override { g_session.reset(); }
-};
-[[maybe_unused]] ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new CSharedAssistant);
-
-class FinishTest : public ::testing::Test
-{
-  protected:
+    static void TearDownTestSuite() { g_session.reset(); }
     void SetUp() override { ASSERT_TRUE(g_session) << "the assistant did not attach"; }
 
-    // The FinishResult of command 3's reply; nothing when no reply 4 came.
     static std::optional<std::uint32_t> Finish(const std::string& source, const std::string& destination)
     {
-        EXPECT_TRUE(peerkit::SendFinishRequest(*g_session, {source, destination}));
-        std::optional<peerkit::Reply> reply = g_session->WaitForReply(e2e::kWaitMs);
-        return reply ? peerkit::FinishResultOf(*reply) : std::nullopt;
+        return e2e::Finish(*g_session, source, destination);
     }
     // A fetched file and a fetched executable, of bytes that no truncation can pass for the whole.
     void Fetch(size_t size)

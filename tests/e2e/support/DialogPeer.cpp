@@ -1,6 +1,7 @@
 #include "tests/e2e/support/DialogPeer.h"
 
 #include "peer/Protocol.h"
+#include "peerkit/FinishRequest.h"
 
 #include <algorithm>
 #include <sstream>
@@ -25,6 +26,20 @@ HWND CreateTestWindow(DWORD style, HWND owner)
                              nullptr);
 }
 } // namespace
+
+std::optional<std::uint32_t> Finish(peerkit::CPeerSession& session, const std::string& source,
+                                    const std::string& destination)
+{
+    EXPECT_TRUE(peerkit::SendFinishRequest(session, {source, destination}));
+    std::optional<peerkit::Reply> reply = session.WaitForReply(kWaitMs);
+    return reply ? peerkit::FinishResultOf(*reply) : std::nullopt;
+}
+
+std::string LowRootAssistantPath()
+{
+    std::string path = peerkit::CPeerSession::DefaultAssistantPath();
+    return path.insert(path.find_last_of('\\') + 1, "lowroot\\");
+}
 
 CXpModeScope::CXpModeScope() : m_key("Software\\Wine\\AppDefaults\\KavoDownloadAssistant.exe")
 {
@@ -149,11 +164,13 @@ AssertionResult CDialogPeer::Accepted(const std::string& path, std::uint32_t res
     peerkit::AppendUInt32(flag, resumeFlag);
     AssertionResult next = Next(kReply);
     if (!next || m_reply->code != protocol::kReplyResumeFlag || m_reply->data != flag)
-        return AssertionFailure() << "no reply 2 with ResumeFlag " << resumeFlag;
+        return AssertionFailure() << "no reply 2 with ResumeFlag " << resumeFlag << (next ? "" : ": ")
+                                  << (next ? "" : next.message());
     std::optional<peerkit::Reply> folder = m_session.WaitForReply(kWaitMs);
     if (!folder || folder->code != protocol::kReplyFolder ||
         std::string(folder->data.begin(), folder->data.end()) != path + '\0')
-        return AssertionFailure() << "no reply 3 with " << path;
+        return AssertionFailure() << "no reply 3 with " << path << ", but "
+                                  << (folder ? std::string(folder->data.begin(), folder->data.end()) : "none");
     return AssertionSuccess();
 }
 

@@ -25,6 +25,15 @@ constexpr DWORD kWaitMs = 20000;
 constexpr const char* kCompanyKey = "Software\\Brisel Co.,Ltd.";
 using Entries = std::vector<std::pair<std::string, std::string>>; // file name, list key
 
+// Command 3 and the FinishResult of its reply 4; nothing when no reply 4 came.
+std::optional<std::uint32_t> Finish(peerkit::CPeerSession& session, const std::string& source,
+                                    const std::string& destination);
+
+// The assistant that lies beside the stand-in ieframe.dll, which hands out a writable root below
+// HKEY_CURRENT_USER\Software\DaTestLowRoot (the test's process needs the override ieframe=n,b).
+std::string LowRootAssistantPath();
+constexpr const char* kLowRootKey = "Software\\DaTestLowRoot";
+
 // Makes Wine report Windows XP to the assistant's executable alone (a per-program override).
 class CXpModeScope
 {
