@@ -4,7 +4,6 @@
 #include "peerkit/ContentListWriter.h"
 #include "peerkit/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
-#include "peerkit/FinishRequest.h"
 
 #include <shlwapi.h>
 
@@ -18,7 +17,6 @@ namespace
 // Closing a visible window alone takes about 2 s under Wine with Xvfb.
 constexpr DWORD kShowTimeoutMs = 20000;
 constexpr DWORD kUserTimeoutMs = 10 * 60 * 1000;
-constexpr DWORD kFinishTimeoutMs = 120000;
 constexpr std::size_t kFetchedEarlier = 14;
 
 struct Content
@@ -215,8 +213,9 @@ bool AnswerAsScripted(CPeerSession& session, const TypicalOptions& options)
     return true;
 }
 
-// Replies 2 and 3; the chosen folder, or empty when the request was abandoned or failed.
-std::string WaitForFolder(CPeerSession& session, DWORD timeoutMs, ReplyPrinter print, bool& resume)
+// Replies 2 and 3: Done with the chosen folder, Abandoned when the user gave the download up.
+Outcome WaitForFolder(CPeerSession& session, DWORD timeoutMs, ReplyPrinter print, std::string& folder,
+                      bool& resume)
 {
     for (;;)
     {
@@ -224,51 +223,44 @@ std::string WaitForFolder(CPeerSession& session, DWORD timeoutMs, ReplyPrinter p
         if (!reply)
         {
             std::printf("no reply to command 2\n");
-            return std::string();
+            return Outcome::NoReply;
         }
         print(*reply, session.SecondsSinceLaunch());
         if (reply->code == protocol::kReplyResumeFlag && reply->data.size() == 4)
             resume = reply->data[0] == 1;
-        if (reply->code == protocol::kReplyFolder)
-            return reply->data.empty() ? std::string()
-                                       : std::string(reinterpret_cast<const char*>(reply->data.data()));
+        if (reply->code != protocol::kReplyFolder)
+            continue;
+        if (reply->data.empty())
+            return Outcome::Abandoned;
+        folder = reinterpret_cast<const char*>(reply->data.data());
+        return Outcome::Done;
     }
 }
 
-bool FetchAndPlace(CPeerSession& session, const Content& content, const std::string& folder, bool resume,
-                   ReplyPrinter print)
+Outcome FetchAndPlace(CPeerSession& session, const Content& content, const std::string& folder, bool resume,
+                      ReplyPrinter print)
 {
     std::string fetched = session.WorkFolder() + content.fetched;
     bool resumed = resume && &content == &kContents[0];
     std::string bytes = resumed ? std::string(content.bytes).substr(kFetchedEarlier) : content.bytes;
     if (!WriteFile(fetched, bytes, resumed))
-        return false;
+    {
+        std::printf("cannot write %s\n", fetched.c_str());
+        return Outcome::Failed;
+    }
     std::printf("[%6.2f s] fetched %s into %s%s\n", session.SecondsSinceLaunch(), content.fileName,
                 fetched.c_str(), resumed ? " (resumed where it stopped)" : "");
-    FinishRequest request{fetched, Join(folder, content.fileName)};
-    std::printf("[%6.2f s] command 3: \"%s\" -> \"%s\"\n", session.SecondsSinceLaunch(),
-                request.sourcePath.c_str(), request.destinationPath.c_str());
-    std::fflush(stdout);
-    if (!SendFinishRequest(session, request))
-        return false;
-    std::optional<Reply> reply = session.WaitForReply(kFinishTimeoutMs);
-    if (!reply)
-    {
-        std::printf("no reply to command 3\n");
-        return false;
-    }
-    print(*reply, session.SecondsSinceLaunch());
-    return true;
+    return RunFinishCommand(session, FinishRequest{fetched, Join(folder, content.fileName)}, print);
 }
 } // namespace
 
-bool RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, ReplyPrinter print)
+Outcome RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, ReplyPrinter print)
 {
     const std::string list = session.WorkFolder() + "contents.csv";
     if (!Prepare(session, list, options.folder))
     {
         std::printf("cannot prepare the files of the download\n");
-        return false;
+        return Outcome::Failed;
     }
     CDownloadRequestBuilder builder;
     builder.SetCaption("Kavo demo");
@@ -282,19 +274,23 @@ bool RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, Re
     std::printf("\n");
     std::fflush(stdout);
     if (!session.SendCommand(protocol::kCommandDownload, builder.Build()))
-        return false;
+    {
+        std::printf("cannot write the work file %s\n", session.WorkFilePath().c_str());
+        return Outcome::Failed;
+    }
     bool scripted = !options.folder.empty();
     if (scripted && !AnswerAsScripted(session, options))
-        return false;
+        return Outcome::Failed;
+    std::string folder;
     bool resume = false;
-    std::string folder = WaitForFolder(session, scripted ? kShowTimeoutMs : kUserTimeoutMs, print, resume);
-    if (folder.empty())
-        return true;
+    Outcome outcome =
+        WaitForFolder(session, scripted ? kShowTimeoutMs : kUserTimeoutMs, print, folder, resume);
     for (const Content& content : kContents)
     {
-        if (!FetchAndPlace(session, content, folder, resume, print))
-            return false;
+        if (outcome != Outcome::Done)
+            break;
+        outcome = FetchAndPlace(session, content, folder, resume, print);
     }
-    return true;
+    return outcome;
 }
 } // namespace peerkit

@@ -21,6 +21,6 @@ struct TypicalOptions
     bool screenshots = false;
 };
 
-// True once every content has been placed (or the request was abandoned).
-bool RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, ReplyPrinter print);
+// Done once every content has been placed; stops at the first content that could not be.
+Outcome RunTypicalDownload(CPeerSession& session, const TypicalOptions& options, ReplyPrinter print);
 } // namespace peerkit
