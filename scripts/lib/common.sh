@@ -5,6 +5,7 @@ DA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 DA_BUILD=${DA_BUILD:-$DA_ROOT/build}
 DA_PACKAGES=(cmake make g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
              wine wine64 xvfb x11-utils locales imagemagick clang libclang-rt-dev
+             fonts-wine fonts-ipafont-gothic
              openssl osslsigncode unzip)
 
 da_log() { printf '== %s\n' "$*" >&2; }
