@@ -115,11 +115,7 @@ BOOL CContentList::SetRecord(const char* key, const char* text1, const char* tex
     if (!m_bValid || !key)
         return FALSE;
     return AtEdge([&] {
-        ContentRecord record;
-        record.Text1 = text1 ? text1 : "";
-        record.Text2 = text2 ? text2 : "";
-        record.Number = number;
-        m_mapRecords.insert_or_assign(std::string(key), std::move(record));
+        m_mapRecords.Set(key, text1 ? text1 : "", text2 ? text2 : "", number);
         return true;
     });
 }
@@ -129,17 +125,18 @@ BOOL CContentList::RemoveRecord(const char* key)
     if (!m_bValid || !key)
         return FALSE;
     return AtEdge([&] {
-        m_mapRecords.erase(std::string(key));
+        m_mapRecords.Remove(key);
         return true;
     });
 }
 
-BOOL CContentList::ChangeRecord(const char* key, const std::function<void(ContentRecord&)>& change)
+// change replaces the record through the map; the record's views stay valid until it does.
+BOOL CContentList::ChangeRecord(const char* key, const std::function<void(const ContentRecordView&)>& change)
 {
     if (!m_bValid || !key)
         return FALSE;
     return AtEdge([&] {
-        ContentRecord* record = Find(key);
+        const ContentRecordView* record = Find(key);
         if (!record)
             return false;
         change(*record);
@@ -151,17 +148,23 @@ BOOL CContentList::SetText2(const char* key, const char* text)
 {
     if (!text)
         return FALSE;
-    return ChangeRecord(key, [&](ContentRecord& record) { record.Text2 = text; });
+    return ChangeRecord(key, [&](const ContentRecordView& record) {
+        m_mapRecords.Set(key, record.Text1, text, record.Number);
+    });
 }
 
 BOOL CContentList::SetText1(const char* key, const char* text)
 {
-    return ChangeRecord(key, [&](ContentRecord& record) { record.Text1 = text ? text : ""; });
+    return ChangeRecord(key, [&](const ContentRecordView& record) {
+        m_mapRecords.Set(key, text ? text : "", record.Text2, record.Number);
+    });
 }
 
 BOOL CContentList::SetNumber(const char* key, std::int32_t number)
 {
-    return ChangeRecord(key, [&](ContentRecord& record) { record.Number = number; });
+    return ChangeRecord(key, [&](const ContentRecordView& record) {
+        m_mapRecords.Set(key, record.Text1, record.Text2, number);
+    });
 }
 
 BOOL CContentList::GetText2(const char* key, std::string& text) const
@@ -169,7 +172,7 @@ BOOL CContentList::GetText2(const char* key, std::string& text) const
     if (!key)
         return FALSE;
     return AtEdge([&] {
-        const ContentRecord* record = Find(key);
+        const ContentRecordView* record = Find(key);
         if (!record)
             return false;
         text = record->Text2;
@@ -182,7 +185,7 @@ BOOL CContentList::GetText1(const char* key, std::string& text) const
     if (!m_bValid || !key)
         return FALSE;
     return AtEdge([&] {
-        const ContentRecord* record = Find(key);
+        const ContentRecordView* record = Find(key);
         if (!record)
             return false;
         text = record->Text1;
@@ -196,7 +199,7 @@ std::int32_t CContentList::GetNumber(const char* key) const
         return 0;
     std::int32_t number = 0;
     AtEdge([&] {
-        const ContentRecord* record = Find(key);
+        const ContentRecordView* record = Find(key);
         if (!record)
             return false;
         number = record->Number;
@@ -207,7 +210,7 @@ std::int32_t CContentList::GetNumber(const char* key) const
 
 void CContentList::RemoveAll()
 {
-    m_mapRecords.clear();
+    m_mapRecords.Clear();
 }
 
 BOOL CContentList::Save()
@@ -248,16 +251,9 @@ BOOL CContentList::ParseLine(const char* line, std::string& key, ContentRecord* 
     return AtEdge([&] { return ::ParseLine(line, key, record, m_codePage); });
 }
 
-ContentRecord* CContentList::Find(const char* key)
+const ContentRecordView* CContentList::Find(const char* key) const
 {
-    auto found = m_mapRecords.find(std::string(key));
-    return found == m_mapRecords.end() ? nullptr : &found->second;
-}
-
-const ContentRecord* CContentList::Find(const char* key) const
-{
-    auto found = m_mapRecords.find(std::string(key));
-    return found == m_mapRecords.end() ? nullptr : &found->second;
+    return m_mapRecords.Find(key);
 }
 
 SECURITY_ATTRIBUTES* CContentList::LockSecurity() const
@@ -280,18 +276,19 @@ std::string CContentList::ReadUnderLock() const
 }
 
 // Each line is formatted twice, first for its length and then into a buffer of that size, so a
-// class that overrides FormatLine keeps the same contract.
+// class that overrides FormatLine keeps the same contract. The map's keys are followed by a NUL.
 void CContentList::SaveUnderLock()
 {
     CContentListLock lock(m_strLockName, LockSecurity(), kLockWaitMs);
     CReplacementFile file(m_strPath, m_codePage);
-    for (const auto& [key, record] : m_mapRecords)
+    for (const auto& [key, view] : m_mapRecords)
     {
+        const ContentRecord record = view.Copy();
         std::uint32_t length = 0;
-        if (!FormatLine(key.c_str(), &record, nullptr, length))
+        if (!FormatLine(key.data(), &record, nullptr, length))
             throw CUserException();
         std::vector<char> buffer(length);
-        if (!FormatLine(key.c_str(), &record, buffer.data(), length) || length != buffer.size())
+        if (!FormatLine(key.data(), &record, buffer.data(), length) || length != buffer.size())
             throw CUserException();
         file.Write(buffer.data(), buffer.size());
     }

@@ -52,9 +52,8 @@ class CContentList
 
   private:
     // The shared rule of the per-key setters: a valid list, a key, and a record already there.
-    BOOL ChangeRecord(const char* key, const std::function<void(ContentRecord&)>& change);
-    ContentRecord* Find(const char* key);
-    const ContentRecord* Find(const char* key) const;
+    BOOL ChangeRecord(const char* key, const std::function<void(const ContentRecordView&)>& change);
+    const ContentRecordView* Find(const char* key) const;
     std::string ReadUnderLock() const;
     void SaveUnderLock();
     SECURITY_ATTRIBUTES* LockSecurity() const;
@@ -63,6 +62,6 @@ class CContentList
     std::string m_strPath;
     std::string m_strLockName;
     std::unique_ptr<CNullDaclSecurity> m_pLockSecurity;
-    ContentRecordMap m_mapRecords;
+    CContentRecordMap m_mapRecords;
     BOOL m_bValid = FALSE;
 };

@@ -2,7 +2,7 @@
 
 #include "contentlist/LineFormat.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace
 {
@@ -12,57 +12,50 @@ bool IsAsciiLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
-} // namespace
 
-bool ParseContentListLines(std::string text, const ContentLineParser& parseLine, ContentRecordMap& records)
+// Each line is handed over as a copy that ends in a NUL instead of its line end; with crLf, a CR
+// right before the LF belongs to the line end, as a text-mode stream drops it. The line, the key and
+// the record keep their memory from one line to the next: the map takes copies. The map makes room
+// for every line ending in an LF at once, so that a large list does not rehash on the way.
+bool ParseLines(std::string_view text, bool crLf, const ContentLineParser& parseLine,
+                CContentRecordMap& records)
 {
-    std::size_t lineEnds = 0;
-    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
-        ++lineEnds;
-    records.reserve(records.size() + lineEnds + 1);
-    // Each line is handed over in place, its line end overwritten by a terminator.
+    records.Reserve(records.Size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    std::string line;
     std::string key;
+    ContentRecord record;
     for (std::size_t start = 0; start < text.size();)
     {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = text.size();
-        else
-            text[end] = '\0';
+        std::string_view content = text.substr(start, end - start);
+        if (crLf && end < text.size() && !content.empty() && content.back() == '\r')
+            content.remove_suffix(1);
+        line.assign(content.data(), content.size());
         key.clear();
-        ContentRecord record;
-        if (!parseLine(text.c_str() + start, key, record))
+        record.Text1.clear();
+        record.Text2.clear();
+        record.Number = 0;
+        if (!parseLine(line.c_str(), key, record))
             return false;
-        records.insert_or_assign(std::move(key), std::move(record));
+        records.Set(key, record);
         start = end + 1;
     }
     return true;
 }
+} // namespace
 
-std::string ToTextMode(const std::string& bytes)
+bool ParseContentListLines(std::string_view text, const ContentLineParser& parseLine,
+                           CContentRecordMap& records)
 {
-    std::size_t length = bytes.find(kCtrlZ);
-    if (length == std::string::npos)
-        length = bytes.size();
-    std::string text;
-    text.reserve(length);
-    std::size_t from = 0;
-    for (std::size_t cr = bytes.find('\r'); cr < length; cr = bytes.find('\r', cr + 1))
-    {
-        if (cr + 1 < length && bytes[cr + 1] == '\n')
-        {
-            text.append(bytes, from, cr - from);
-            from = cr + 1;
-        }
-    }
-    text.append(bytes, from, length - from);
-    return text;
+    return ParseLines(text, false, parseLine, records);
 }
 
-bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, ContentRecordMap& records)
+bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, CContentRecordMap& records)
 {
-    return ParseContentListLines(
-        ToTextMode(bytes),
+    return ParseLines(
+        std::string_view(bytes).substr(0, bytes.find(kCtrlZ)), true,
         [&codePage](const char* line, std::string& key, ContentRecord& record) {
             return ParseLine(line, key, &record, codePage);
         },

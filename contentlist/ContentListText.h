@@ -4,31 +4,26 @@
 #pragma once
 
 #include "contentlist/ContentRecord.h"
+#include "contentlist/ContentRecordMap.h"
 #include "framework/CodePage.h"
 
 #include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
-// Keys compare byte for byte, case-sensitively.
-using ContentRecordMap = std::unordered_map<std::string, ContentRecord>;
-
-// Called once per line with a new record (empty texts, Number 0) and an empty key.
+// Called once per line with an empty record (empty texts, Number 0) and an empty key.
 using ContentLineParser = std::function<bool(const char* line, std::string& key, ContentRecord& record)>;
 
 // text as a text-mode stream delivers it: lines end at LF, the last one needs none, and nothing
 // follows the last LF. Each line is parsed and stored, the last line of a key winning. Stops at the
 // first line the parser rejects (an empty line included) and returns false; the records of the
 // lines before it stay in the map.
-bool ParseContentListLines(std::string text, const ContentLineParser& parseLine,
-                           ContentRecordMap& records);
+bool ParseContentListLines(std::string_view text, const ContentLineParser& parseLine,
+                           CContentRecordMap& records);
 
-// The file's raw bytes as a text-mode stream of the Windows C runtime delivers them: each CR LF
-// pair becomes LF, and a Ctrl-Z (0x1A) ends the text.
-std::string ToTextMode(const std::string& bytes);
-
-// The file's raw bytes parsed with ParseLine, as the store loads them on Windows.
-bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, ContentRecordMap& records);
+// The file's raw bytes parsed with ParseLine, as the store loads them on Windows through a text-mode
+// stream of the C runtime: each CR LF pair counts as LF, and a Ctrl-Z (0x1A) ends the text.
+bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, CContentRecordMap& records);
 
 // The name of ContentListLock for a path: every backslash turned into a forward slash. Like every
 // scan of a path, it steps over double-byte characters whole, so a Shift-JIS trail byte 0x5C stays.

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (unsigned codePage : {932u, 1252u})
     {
         const CCodePage& page = TableCodePage(codePage);
-        ContentRecordMap records;
+        CContentRecordMap records;
         ParseContentListText(bytes, page, records);
 
         const std::string line = bytes.substr(0, bytes.find('\0'));

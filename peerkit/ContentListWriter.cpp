@@ -87,21 +87,21 @@ bool CContentListWriter::Commit()
 void CContentListWriter::CommitUnderLock()
 {
     CContentListLock lock = Lock();
-    ContentRecordMap records;
+    CContentRecordMap records;
     std::string bytes;
     if (ReadExisting(m_strPath, bytes) && !ParseContentListText(bytes, m_codePage, records))
         throw CUserException(ERROR_INVALID_DATA);
     for (const auto& [key, record] : m_arrChanges)
     {
         if (record)
-            records.insert_or_assign(key, *record);
+            records.Set(key, *record);
         else
-            records.erase(key);
+            records.Remove(key);
     }
     CReplacementFile file(m_strPath, m_codePage);
     for (const auto& [key, record] : records)
     {
-        std::string line = FormatLineText(key.c_str(), record);
+        std::string line = FormatLineText(key.data(), record.Copy());
         file.Write(line.data(), line.size());
     }
     file.Commit();

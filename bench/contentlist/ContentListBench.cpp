@@ -117,9 +117,9 @@ void PrintLookups(const char* what, Timing timing)
 
 bool ParseFile(const std::filesystem::path& path, const CCodePage& codePage, int lines)
 {
-    ContentRecordMap records;
+    CContentRecordMap records;
     return ParseContentListText(ReadBytes(path), codePage, records) &&
-           records.size() == static_cast<std::size_t>(lines);
+           records.Size() == static_cast<std::size_t>(lines);
 }
 
 // The conflict check's pattern on the platform-neutral code: read and parse afresh per look-up.
@@ -127,9 +127,9 @@ bool LookUpParsed(const std::filesystem::path& path, const CCodePage& codePage)
 {
     for (int i = 0; i < kLookups; ++i)
     {
-        ContentRecordMap records;
+        CContentRecordMap records;
         ParseContentListText(ReadBytes(path), codePage, records);
-        if (records.find(Key(i * 97 % kSmallList)) == records.end())
+        if (!records.Find(Key(i * 97 % kSmallList)))
             return false;
     }
     return true;

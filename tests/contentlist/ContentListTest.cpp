@@ -54,17 +54,16 @@ TEST(ContentList, LoadAgreesWithTheNeutralParse)
     for (const std::string& bytes : cases)
     {
         ASSERT_TRUE(WriteBytes(path, bytes));
-        ContentRecordMap parsed;
+        CContentRecordMap parsed;
         const bool whole = ParseContentListText(bytes, SystemCodePage(), parsed);
         CContentList list(path.c_str());
         EXPECT_EQ(list.IsValid(), whole) << bytes.substr(0, 80);
         for (const char* key : {"a", "A", "b", "n", "x"})
         {
-            auto found = parsed.find(key);
-            const bool known = found != parsed.end();
-            EXPECT_EQ(Record(list, key), (whole && known ? found->second.Text1 : "-") + "|" +
-                                             (known ? found->second.Text2 : "-") + "|" +
-                                             std::to_string(whole && known ? found->second.Number : 0))
+            const ContentRecordView* found = parsed.Find(key);
+            EXPECT_EQ(Record(list, key), (whole && found ? std::string(found->Text1) : "-") + "|" +
+                                             (found ? std::string(found->Text2) : "-") + "|" +
+                                             std::to_string(whole && found ? found->Number : 0))
                 << bytes.substr(0, 80);
         }
     }

@@ -14,10 +14,12 @@ std::string Line(const std::string& key, const std::string& text1, int number = 
 // "whole" or "stopped", then the records as " key=text1/number" in key order.
 std::string Loaded(const std::string& bytes)
 {
-    ContentRecordMap records;
+    CContentRecordMap records;
     std::string text = ParseContentListText(bytes, TableCodePage(932), records) ? "whole" : "stopped";
-    for (const auto& entry : std::map<std::string, ContentRecord>(records.begin(), records.end()))
-        text += " " + entry.first + "=" + entry.second.Text1 + "/" + std::to_string(entry.second.Number);
+    std::map<std::string_view, ContentRecordView> sorted(records.begin(), records.end());
+    for (const auto& [key, record] : sorted)
+        text += " " + std::string(key) + "=" + std::string(record.Text1) + "/" +
+                std::to_string(record.Number);
     return text;
 }
 } // namespace
@@ -36,27 +38,31 @@ TEST(ContentListText, Lines)
         {"a blank line stops the rest", a + " \t\r\n" + b, "stopped a=A/3"},
         {"a short first line", "\"x\",\" y\"\r\n" + a, "stopped"},
         {"a CR left before the end spoils the number", "\"k\",\" a\",\" b\", \" 7\"\r\r\n", "whole k=a/0"},
+        {"and so does a CR at the very end", a + "\"k\",\" a\",\" b\", \" 7\"\r", "whole a=A/3 k=a/0"},
+        {"a CR inside a line stays", "\"k\",\" a\rb\",\" t\", \" 1\"\r\n", "whole k=a\rb/1"},
         {"Ctrl-Z ends the text", a + "\x1A" + b, "whole a=A/3"},
+        {"Ctrl-Z first", "\x1A" + a, "whole"},
+        {"Ctrl-Z between CR and LF", a.substr(0, a.size() - 2) + "\r\x1A\n" + b, "whole a=A/0"},
+        {"a NUL ends a line", Line("k", "a", 5).substr(0, 19) + '\0' + "x\r\n" + b, "whole b=B/4 k=a/5"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(Loaded(row.bytes), row.loaded) << row.name;
-    // Each line's parser starts from an empty key, also after a line whose key was stored already.
-    ContentRecordMap records;
-    auto append = [](const char* line, std::string& key, ContentRecord&) { return !(key += line).empty(); };
-    EXPECT_TRUE(ParseContentListLines("k\nk\nz", append, records));
-    EXPECT_EQ(records.size(), 2u);
-    EXPECT_EQ(records.count("z"), 1u);
+    // Lines read as they are, a CR before the LF too; each line's parser starts from an empty key and
+    // record, also after a line whose key was stored already.
+    CContentRecordMap records;
+    auto append = [](const char* line, std::string& key, ContentRecord& record) {
+        const bool fresh = key.empty() && record.Text1.empty() && record.Text2.empty() && record.Number == 0;
+        key += line;
+        record = ContentRecord{"1", "2", 3};
+        return fresh && !key.empty();
+    };
+    EXPECT_TRUE(ParseContentListLines("k\r\nk\nk\nz", append, records));
+    EXPECT_EQ(records.Size(), 3u);
+    EXPECT_NE(records.Find("k\r"), nullptr);
 }
 
-// What the C runtime's text-mode stream makes of the bytes on Windows.
-TEST(ContentListText, TextModeAndLockName)
+TEST(ContentListText, LockName)
 {
-    struct { std::string bytes, text; } const rows[] = {
-        {"a\r\nb\r\n", "a\nb\n"}, {"a\r\r\nb", "a\r\nb"}, {"a\rb\n\r", "a\rb\n\r"}, {"\r\n\r\n", "\n\n"},
-        {"a\r\n\x1A\r\nb", "a\n"}, {"\x1A", ""}, {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(ToTextMode(row.bytes), row.text) << row.bytes;
     // Backslashes become slashes, stepping over double-byte characters: a trail byte 0x5C stays.
     const std::string path = "C:\\\x95\x5C\\\x83\x5C.txt";
     EXPECT_EQ(ContentListLockName("\\\\server\\share\\l", SingleByteCodePage()), "//server/share/l");
