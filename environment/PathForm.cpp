@@ -79,21 +79,21 @@ std::vector<Component> Components(const std::string& path, const CCodePage& code
     return components;
 }
 
-// The colon of a leading drive letter is the only one a plain path holds; stepped by characters,
-// though no code page has 0x3A as a trail byte.
-// "\\server\share\" with backslashes only and neither name empty; the share's own root is the
-// shortest such path.
+// For a path that begins with two separators: "\\server\share\" with backslashes only and
+// neither name empty; the share's own root is the shortest such path.
 bool HasServerAndShare(const std::string& path)
 {
-    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\')
+    if (path.find('/') != std::string::npos)
         return false;
     const std::size_t share = path.find('\\', 2);
     if (share == std::string::npos || share == 2)
         return false;
     const std::size_t rest = path.find('\\', share + 1);
-    return rest != std::string::npos && rest > share + 1 && path.find('/') == std::string::npos;
+    return rest != std::string::npos && rest > share + 1;
 }
 
+// The colon of a leading drive letter is the only one a plain path holds; stepped by characters,
+// though no code page has 0x3A as a trail byte.
 bool HasStreamColon(const std::string& path, const CCodePage& codePage)
 {
     const std::size_t from = StartsWithDrive(path) ? 2 : 0;

@@ -67,7 +67,8 @@ TEST(PathForm, PlacementPaths)
     struct { const char* path; bool source, destination; } const rows[] = {
         {"C:\\d\\f.txt", true, true}, {"z:\\f", true, true}, {"\\\\srv\\s\\f", false, true},
         {"\\\\srv\\s\\", false, true}, {"\\\\srv\\s", false, false}, {"\\\\srv\\\\f", false, false},
-        {"\\\\\\s\\f", false, false}, {"\\\\srv/s\\f", false, false}, {"\\\\srv\\s\\a/b", false, false},
+        {"\\\\\\s\\f", false, false}, {"\\\\\\s\\t\\f", false, false},
+        {"\\\\srv\\\\f\\g", false, false}, {"\\\\srv/s\\f", false, false}, {"\\\\srv\\s\\a/b", false, false},
         {"\\\\?\\C:\\f", false, false}, {"\\\\.\\C:\\f", false, false}, {"\\??\\C:\\f", false, false},
         {"C:\\d\\CON", false, false}, {"C:\\lpt1.txt\\f", false, false}, {"C:\\f:s", false, false},
         {"C:\\d.\\f", false, false}, {"C:\\d\\f ", false, false}, {"C:\\.\\f", false, false},
