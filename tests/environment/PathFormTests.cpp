@@ -32,6 +32,10 @@ TEST(PathForm, Classify)
         {"\\\\?", kUnc | kRoot}, {"\\??", kRel | kRoot}, {"/?" "?/x", kDev | kRoot | kRel},
         {"COM9", kRel | kName},
         {"LPT0", kRel}, {"COM:", kRel | kAds}, {"x:\\a:b", kRoot | kAds}, {"C::", kRel | kRoot | kAds},
+        // Near misses of the device prefixes, and the edges of the depth count and the stream scan.
+        {"\\x.\\f", kRel | kRoot | kEnd}, {"x\\.\\f", kRel | kDot}, {"\\?x\\f", kRel | kRoot},
+        {"\\x?\\f", kRel | kRoot}, {"\\\\", kUnc | kRoot}, {"C:\\..\\a", kRoot | kDot | kOut},
+        {"C:x\\..", kRel | kRoot | kDot}, {"a\\\\..\\..\\b", kRel | kDot | kOut}, {":x", kRel | kAds},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
