@@ -284,21 +284,5 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
 
 DWORD PlaceInsideChosenFolder(const FinishRequest& request, const std::vector<std::wstring>& chosenFolders) noexcept
 {
-    try
-    {
-        Place(request, chosenFolders);
-        return ERROR_SUCCESS;
-    }
-    catch (const CUserException& failure)
-    {
-        return failure.Error();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    catch (...)
-    {
-        return ERROR_GEN_FAILURE;
-    }
+    return ErrorOfAttempt([&] { Place(request, chosenFolders); });
 }

@@ -222,28 +222,14 @@ std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<
 
 DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
 {
-    try
-    {
+    return ErrorOfAttempt([&] {
         ResetAttributes(request.destinationPath);
         bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
         if (IsExecutable(request.sourcePath))
             CopyIntoPlace(request, samePath);
         else if (!samePath)
             MoveIntoPlace(request);
-        return ERROR_SUCCESS;
-    }
-    catch (const CUserException& failure)
-    {
-        return failure.Error();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    catch (...)
-    {
-        return ERROR_GEN_FAILURE;
-    }
+    });
 }
 
 void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,

@@ -68,3 +68,27 @@ template <class Operation> bool RunAtEdge(Operation&& operation) noexcept
         return false;
     }
 }
+
+// Runs an operation at an edge that answers with a Windows error number: 0 when it returned, the
+// carried number of a CUserException, 8 (out of memory) for std::bad_alloc, 31 (a device attached
+// to the system is not functioning) for anything else.
+template <class Operation> std::uint32_t ErrorOfAttempt(Operation&& operation) noexcept
+{
+    try
+    {
+        std::forward<Operation>(operation)();
+        return 0;
+    }
+    catch (const CUserException& failure)
+    {
+        return failure.Error();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return 8; // ERROR_NOT_ENOUGH_MEMORY
+    }
+    catch (...)
+    {
+        return 31; // ERROR_GEN_FAILURE
+    }
+}
