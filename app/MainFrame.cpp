@@ -13,6 +13,8 @@ namespace
 {
 // The tick: the fallback poll, and the moment an idle frame closes once the watchdog has ended.
 constexpr UINT kTimerPeriodMs = 1000;
+// How long reply 4 may take once a stop has been requested.
+constexpr UINT kLateReplyMs = 2000;
 
 // Raises the busy flag for the life of a command's handler and puts back the value it had, on
 // every way out.
@@ -27,6 +29,19 @@ class CBusyScope
   private:
     BOOL& m_busy;
     const BOOL m_previous;
+};
+
+// Holds off the backstop for the life of a scope.
+class CFileWorkScope
+{
+  public:
+    explicit CFileWorkScope(CBackstop& backstop) : m_backstop(backstop) { m_backstop.EnterFileWork(); }
+    ~CFileWorkScope() { m_backstop.LeaveFileWork(); }
+    CFileWorkScope(const CFileWorkScope&) = delete;
+    CFileWorkScope& operator=(const CFileWorkScope&) = delete;
+
+  private:
+    CBackstop& m_backstop;
 };
 
 UINT MessageForCommand(std::uint32_t commandCode)
@@ -192,12 +207,16 @@ HANDLE CMainFrame::LoopWaitHandle() const
 }
 
 // The loop's wait has taken the signal, exactly as the tick's own test would have. A wake that
-// removed no work file (none there, or one that stays) waits for the next tick before the event
-// is waited on again: a signal left standing must not make the loop spin.
+// removed no work file (none there, or one that stays, posted or not) waits for the next tick
+// before the event is waited on again: a signal left standing must not make the loop read the
+// same file over and over.
 void CMainFrame::OnWaitSignalled()
 {
+    if (IsBusy())
+        return;
     bool tookFile = false;
-    if (!IsBusy() && !ReadAndPostWorkFile(&tookFile) && !tookFile)
+    ReadAndPostWorkFile(&tookFile);
+    if (!tookFile)
         m_bWaitArmed = false;
 }
 
@@ -213,6 +232,10 @@ int CMainFrame::ReadAndPostWorkFile(bool* tookFile)
     m_bRetryRead = decoded->heldOpen;
     if (tookFile)
         *tookFile = decoded->removed;
+    // A command whose file stays is read again at the next tick at the earliest, whoever read it
+    // now: a signal left standing must not repeat it.
+    if (decoded->action == WorkFileAction::Post && !decoded->removed)
+        m_bWaitArmed = false;
     if (decoded->action != WorkFileAction::Post)
         return 0;
     UINT message = MessageForCommand(decoded->commandCode);
@@ -292,13 +315,34 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
     if (!payload)
         return 0;
     CBusyScope busy(m_bBusy);
-    FinishRules rules;
-    rules.chosenFolders = &m_chosenFolders;
     RunAtEdge([&] {
         // Read at every command, so that an administrator's change applies at once.
-        if (auto* app = static_cast<CAssistantApp*>(AfxGetApp()))
-            rules.policy = ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
+        auto readPolicy = [] {
+            auto* app = static_cast<CAssistantApp*>(AfxGetApp());
+            if (!app)
+                throw CUserException(ERROR_INVALID_HANDLE);
+            return ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
+        };
+        CFileWorkScope work(m_backstop);
+        std::optional<std::uint32_t> result = FinishResultFor(*payload, readPolicy, m_chosenFolders);
+        if (result)
+            SendFinishReply(*result);
     });
-    HandleFinishRequest(*this, *payload, rules);
     return 0;
+}
+
+// Once a stop is requested the backstop waits for the file work, reply included, before it ends the
+// process: the reply then gets a bounded wait, so that a peer still listening learns the outcome and
+// one that no longer answers cannot hold the process.
+void CMainFrame::SendFinishReply(std::uint32_t result)
+{
+    if (!StopRequested())
+    {
+        SendReply(protocol::kReplyFinished, &result, sizeof result);
+        return;
+    }
+    COPYDATASTRUCT copyData = {protocol::kReplyFinished, sizeof result, &result};
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(m_hReplyWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
+                          reinterpret_cast<LPARAM>(&copyData), SMTO_NORMAL, kLateReplyMs, &answer);
 }

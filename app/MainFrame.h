@@ -27,9 +27,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
                 LPCSTR menuName, DWORD exStyle, void* context) override;
 
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
-    void EnterFileWork() override { m_backstop.EnterFileWork(); }
-    void LeaveFileWork() override { m_backstop.LeaveFileWork(); }
-    void NoteChosenFolder(const std::string& folder) override { m_chosenFolders.Note(folder); }
+    void NoteChosenFolder(const CResolvedFolder& folder) override { m_chosenFolders.Note(folder); }
     void RequestStop() override;
     int PollWorkFile();
 
@@ -72,6 +70,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
     bool WatchdogEnded() const;
+    void SendFinishReply(std::uint32_t result);
     // A command posted and not yet handled counts as busy, as does one being handled.
     bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }
     std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);

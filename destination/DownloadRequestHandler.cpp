@@ -161,6 +161,7 @@ bool CDownloadRequestHandler::ChooseWritableFolder(FolderChooser& chooser)
         if (result == IDOK)
         {
             m_strPath = chooser.GetSelectedPath();
+            m_chosen = ResolveFolder(m_strPath);
             m_selection.Set(chooser.Result());
             writable = m_desk.IsFolderWritable(m_strPath);
             chooser.SetInitialSelection(m_selection.Get());
@@ -204,11 +205,14 @@ void CDownloadRequestHandler::Abandon()
         m_link.SendReply(protocol::kReplyFolder, nullptr, 0);
 }
 
+// A question that the stop dismissed counts as answered for the replies, which peers rely on, but it
+// is no consent: only a folder accepted with no stop requested is recorded, before the peer hears of it.
 void CDownloadRequestHandler::Accept()
 {
+    if (m_chosen && !m_link.StopRequested())
+        m_link.NoteChosenFolder(*m_chosen);
     m_link.SendReply(protocol::kReplyResumeFlag, &m_dwResumeFlag, sizeof m_dwResumeFlag);
     m_link.SendReply(protocol::kReplyFolder, m_strPath.c_str(), static_cast<DWORD>(m_strPath.size() + 1));
-    m_link.NoteChosenFolder(m_strPath);
     StoreFolder(m_names, m_selection.Get());
 }
 

@@ -6,9 +6,11 @@
 #include "destination/DownloadRequest.h"
 #include "destination/ItemIdListHolder.h"
 #include "destination/StoredFolder.h"
+#include "environment/ChosenFolders.h"
 #include "peer/PeerLink.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ class CDownloadRequestHandler
     ItemIdListHolder m_root;
     ItemIdListHolder m_selection;
     std::string m_strPath;
+    // The folder the dialog last returned, resolved and held from that moment.
+    std::optional<CResolvedFolder> m_chosen;
     std::uint32_t m_dwResumeFlag = 0;
 };
 

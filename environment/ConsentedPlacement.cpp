@@ -1,6 +1,8 @@
 #include "environment/ConsentedPlacement.h"
 
 #include "environment/FinalPath.h"
+#include "environment/PlacedFileSecurity.h"
+#include "environment/ProtectedMode.h"
 #include "framework/Exceptions.h"
 
 #include <shlwapi.h>
@@ -40,22 +42,38 @@ std::wstring Joined(const std::wstring& folder, const std::wstring& name)
     return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
 }
 
+// Whether a final path is folder itself or lies below it.
+bool IsAtOrBelow(const std::wstring& finalPath, const std::wstring& folderPath)
+{
+    const std::wstring path = FoldedPath(finalPath);
+    const std::wstring folder = FoldedPath(folderPath);
+    return !folder.empty() &&
+           (path == folder || (path.compare(0, folder.size(), folder) == 0 &&
+                               (folder.back() == L'\\' || path[folder.size()] == L'\\')));
+}
+
 // The chosen folder that holds finalFolder (or is it): the longest match wins, so that the chain
 // to hold is the shortest.
-const std::wstring* ChosenFolderHolding(const std::wstring& finalPath, const std::vector<std::wstring>& chosen)
+const std::wstring* ChosenFolderHolding(const std::wstring& finalFolder, const std::vector<std::wstring>& chosen)
 {
-    const std::wstring finalFolder = FoldedPath(finalPath);
     const std::wstring* best = nullptr;
-    for (const std::wstring& original : chosen)
-    {
-        const std::wstring folder = FoldedPath(original);
-        const bool inside =
-            finalFolder == folder || (finalFolder.compare(0, folder.size(), folder) == 0 &&
-                                      (folder.back() == L'\\' || finalFolder[folder.size()] == L'\\'));
-        if (inside && (!best || folder.size() > best->size()))
-            best = &original;
-    }
+    for (const std::wstring& folder : chosen)
+        if (IsAtOrBelow(finalFolder, folder) && (!best || folder.size() > best->size()))
+            best = &folder;
     return best;
+}
+
+// A fetched file lies in the work folder, where the peer can write; anything elsewhere is a file of
+// the user's that the peer must not carry off.
+void CheckSourceInWorkFolder(HANDLE source)
+{
+    std::string workFolder;
+    if (!GetWorkFolder(workFolder))
+        Refuse();
+    std::optional<std::wstring> finalWork = FinalPathOf(OpenFolderHeld(WidePath(workFolder), false).Get());
+    std::optional<std::wstring> finalSource = FinalPathOf(source);
+    if (!finalWork || !finalSource || !IsAtOrBelow(*finalSource, *finalWork))
+        Refuse();
 }
 
 // The fetched file, held with delete access and shared for reading only: nobody else may write,
@@ -67,6 +85,8 @@ CFileHandle HoldSource(const std::wstring& path)
                                      nullptr));
     if (!source)
         Fail(::GetLastError());
+    if (::GetFileType(source.Get()) != FILE_TYPE_DISK)
+        Fail(ERROR_INVALID_PARAMETER);
     if (!IsSingleLinkRegularFile(source.Get()))
         Refuse();
     return source;
@@ -131,6 +151,22 @@ void CheckDestination(const std::wstring& destination)
         Refuse();
 }
 
+using SetFileInformationFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Loaded by name: a static import would keep the program from starting on Windows XP, where final
+// paths are not available either and nothing here runs.
+BOOL SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
+{
+    static const SetFileInformationFn function =
+        GetProcAddressAs<SetFileInformationFn>(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle");
+    if (!function)
+    {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
+    return function(file, kind, info, size);
+}
+
 bool RenameThrough(HANDLE file, const std::wstring& finalTarget)
 {
     const std::wstring target = NativePath(finalTarget);
@@ -141,13 +177,13 @@ bool RenameThrough(HANDLE file, const std::wstring& finalTarget)
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(bytes);
     target.copy(info->FileName, target.size());
-    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
+    return SetFileInformation(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool DeleteOnClose(HANDLE file)
 {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
 bool CopyBytes(HANDLE from, HANDLE to)
@@ -243,6 +279,10 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
     if (sourcePath.empty() || name.empty() || name.size() == destinationPath.size())
         Refuse();
     CFileHandle source = HoldSource(sourcePath);
+    const bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
+    // An executable renewed at its own path stays where it is: the chosen folder must hold it.
+    if (!samePath)
+        CheckSourceInWorkFolder(source.Get());
 
     const std::wstring folderPath = destinationPath.substr(0, destinationPath.size() - name.size());
     std::optional<std::wstring> finalFolder = FinalPathOf(OpenFolderHeld(folderPath, false).Get());
@@ -255,7 +295,6 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
     const std::wstring destination = Joined(*finalFolder, name);
     CheckDestination(destination);
 
-    const bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
     ResetAttributes(destination);
     if (IsExecutable(request.sourcePath))
     {
@@ -279,6 +318,7 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
         }
     }
     ResetAttributes(destination);
+    InheritFolderSecurity(destination);
 }
 } // namespace
 

@@ -1,16 +1,16 @@
 #include "environment/FileFinalizer.h"
 
 #include "environment/ConsentedPlacement.h"
+#include "environment/FinalPath.h"
 #include "environment/PathForm.h"
+#include "environment/PlacedFileSecurity.h"
 
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
-#include "peer/PeerLink.h"
-#include "peer/Protocol.h"
 
 #include <shlwapi.h>
 
-#include <new>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -109,6 +109,7 @@ void MoveIntoPlace(const FinishRequest& request)
         ThrowFailure(error);
     }
     ResetAttributes(destination);
+    InheritFolderSecurity(WidePath(destination));
     DeleteLeftoverAtRestart(source, destination);
 }
 
@@ -164,21 +165,9 @@ void CopyIntoPlace(const FinishRequest& request, bool samePath)
     }
     ::DeleteFileA(work.c_str());
     ResetAttributes(destination);
+    InheritFolderSecurity(WidePath(destination));
     DeleteLeftoverAtRestart(work, destination);
 }
-
-// The link's file-work bracket for the life of a scope.
-class CFileWorkScope
-{
-  public:
-    explicit CFileWorkScope(IPeerLink& link) : m_link(link) { m_link.EnterFileWork(); }
-    ~CFileWorkScope() { m_link.LeaveFileWork(); }
-    CFileWorkScope(const CFileWorkScope&) = delete;
-    CFileWorkScope& operator=(const CFileWorkScope&) = delete;
-
-  private:
-    IPeerLink& m_link;
-};
 
 bool HasPlainForms(const FinishRequest& request)
 {
@@ -187,36 +176,25 @@ bool HasPlainForms(const FinishRequest& request)
            IsPlainPlacementPath(request.destinationPath, codePage, PlacementEnd::Destination);
 }
 
-// The stricter policies check everything before anything is touched, the attribute reset included.
-DWORD PlaceUnderRules(const FinishRequest& request, const FinishRules& rules)
+// A source that opens as a pipe, a console or another device is no fetched file. One that does not
+// open at all is left to the move, which reports why.
+bool IsDeviceSource(const std::string& source)
 {
-    if (rules.policy == FinishPolicy::AsNamed)
-        return PlaceFetchedFile(request);
-    if (!HasPlainForms(request))
-        return ERROR_ACCESS_DENIED;
-    if (rules.policy == FinishPolicy::PlainForms)
-        return PlaceFetchedFile(request);
-    static const CChosenFolders kNone;
-    return PlaceInsideChosenFolder(request, (rules.chosenFolders ? *rules.chosenFolders : kNone).FinalPaths());
+    CFileHandle file(::CreateFileA(source.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && ::GetFileType(file.Get()) != FILE_TYPE_DISK;
 }
 
-std::optional<std::uint32_t> FinishResultFor(IPeerLink& link, const std::vector<std::uint8_t>& payload,
-                                             const FinishRules& rules)
+// The stricter policies check everything before anything is touched, the attribute reset included.
+DWORD PlaceUnderPolicy(const FinishRequest& request, FinishPolicy policy, const CChosenFolders& chosenFolders)
 {
-    try
-    {
-        DecodedFinishRequest decoded = DecodeFinishRequest(payload);
-        if (decoded.decision == FinishDecision::Ignore)
-            return std::nullopt;
-        if (decoded.decision == FinishDecision::Refuse)
-            return decoded.refusal;
-        CFileWorkScope work(link);
-        return PlaceUnderRules(decoded.request, rules);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return static_cast<std::uint32_t>(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    if (policy != FinishPolicy::AsNamed && !HasPlainForms(request))
+        return ERROR_ACCESS_DENIED;
+    if (policy == FinishPolicy::ChosenFolders)
+        return PlaceInsideChosenFolder(request, chosenFolders.FinalPaths());
+    if (IsDeviceSource(request.sourcePath))
+        return ERROR_INVALID_PARAMETER;
+    return PlaceFetchedFile(request);
 }
 } // namespace
 
@@ -232,12 +210,25 @@ DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
     });
 }
 
-void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
-                         const FinishRules& rules) noexcept
+std::optional<std::uint32_t> FinishResultFor(const std::vector<std::uint8_t>& payload,
+                                             const std::function<FinishPolicy()>& readPolicy,
+                                             const CChosenFolders& chosenFolders) noexcept
 {
-    RunAtEdge([&] {
-        std::optional<std::uint32_t> result = FinishResultFor(link, payload, rules);
-        if (result)
-            link.SendReply(protocol::kReplyFinished, &*result, sizeof *result);
+    std::optional<std::uint32_t> result;
+    const std::uint32_t failure = ErrorOfAttempt([&] {
+        DecodedFinishRequest decoded = DecodeFinishRequest(payload);
+        if (decoded.decision == FinishDecision::Ignore)
+            return;
+        if (decoded.decision == FinishDecision::Refuse)
+        {
+            result = decoded.refusal;
+            return;
+        }
+        // A policy that cannot be read refuses with the failure's number rather than guess a level.
+        const FinishPolicy policy = readPolicy();
+        result = PlaceUnderPolicy(decoded.request, policy, chosenFolders);
     });
+    if (failure)
+        result = failure;
+    return result;
 }

@@ -9,22 +9,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
-
-class IPeerLink;
 
 // 0 when the file is in place, else the Windows error number of the step that failed.
 DWORD PlaceFetchedFile(const FinishRequest& request) noexcept;
 
-// How far the paths of command 3 are trusted, as read for one request.
-struct FinishRules
-{
-    FinishPolicy policy = FinishPolicy::AsNamed;
-    const CChosenFolders* chosenFolders = nullptr; // for ChosenFolders; none when null
-};
-
-// Decodes the record, places the file as the rules allow and sends reply 4. A payload that holds
-// no whole FinishRequest gets no reply and touches nothing; a request the rules refuse gets
-// ERROR_ACCESS_DENIED and touches nothing either.
-void HandleFinishRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
-                         const FinishRules& rules = FinishRules()) noexcept;
+// Command 3 from its record to reply 4's error number; nothing when the payload holds no whole
+// FinishRequest (no reply, nothing touched). readPolicy is asked once the record is whole; a policy
+// it cannot read (it throws) refuses with the failure's number. A request the policy refuses gets
+// ERROR_ACCESS_DENIED and touches nothing; a source that is a device, ERROR_INVALID_PARAMETER.
+std::optional<std::uint32_t> FinishResultFor(const std::vector<std::uint8_t>& payload,
+                                             const std::function<FinishPolicy()>& readPolicy,
+                                             const CChosenFolders& chosenFolders) noexcept;

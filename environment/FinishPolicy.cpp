@@ -1,5 +1,6 @@
 #include "environment/FinishPolicy.h"
 
+#include "framework/Exceptions.h"
 #include "framework/Handle.h"
 
 #include <windows.h>
@@ -10,20 +11,29 @@ namespace
 {
 constexpr const char* kValueName = "FinishPolicy";
 
+// A missing key or value is no value; so is one of another type or size. Any other failure to read
+// it throws, since the value in force cannot be told then.
 std::optional<DWORD> ReadDword(HKEY root, const std::string& subkey)
 {
     CRegKey key;
-    if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+    const LONG opened = ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.Put());
+    if (opened != ERROR_SUCCESS)
     {
         key.Release(); // a failed open leaves no key to close
-        return std::nullopt;
+        if (opened == ERROR_FILE_NOT_FOUND)
+            return std::nullopt;
+        throw CUserException(static_cast<std::uint32_t>(opened));
     }
     DWORD type = REG_NONE;
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegQueryValueExA(key.Get(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof value)
+    const LONG queried =
+        ::RegQueryValueExA(key.Get(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (queried == ERROR_FILE_NOT_FOUND || queried == ERROR_MORE_DATA)
+        return std::nullopt;
+    if (queried != ERROR_SUCCESS)
+        throw CUserException(static_cast<std::uint32_t>(queried));
+    if (type != REG_DWORD || size != sizeof value)
         return std::nullopt;
     return value;
 }

@@ -13,5 +13,6 @@ enum class FinishPolicy
 
 // "FinishPolicy" under HKEY_LOCAL_MACHINE\Software\Policies\company\product when it is a REG_DWORD
 // there, else under HKEY_CURRENT_USER\Software\company\product; any other type or number means
-// AsNamed. Read afresh on every call.
+// AsNamed. Read afresh on every call. A read that fails otherwise than by a missing key or value
+// throws CUserException with the system's error number: the caller refuses rather than guess.
 FinishPolicy ReadFinishPolicy(const std::string& companyName, const std::string& productName);

@@ -69,9 +69,41 @@ template <class Operation> bool RunAtEdge(Operation&& operation) noexcept
     }
 }
 
-// Runs an operation at an edge that answers with a Windows error number: 0 when it returned, the
-// carried number of a CUserException, 8 (out of memory) for std::bad_alloc, 31 (a device attached
-// to the system is not functioning) for anything else.
+// The Windows error number an exception carries, for an edge that answers with one: the number of
+// a user, file or resource exception, 8 (out of memory) for std::bad_alloc, 31 (a device attached
+// to the system is not functioning) for anything else, and for a carried 0, which would read as
+// success.
+inline std::uint32_t ErrorOfCurrentException() noexcept
+{
+    std::uint32_t error = 0;
+    try
+    {
+        throw;
+    }
+    catch (const CUserException& failure)
+    {
+        error = failure.Error();
+    }
+    catch (const CFileException& failure)
+    {
+        error = failure.OsError();
+    }
+    catch (const CResourceException& failure)
+    {
+        error = failure.Error();
+    }
+    catch (const std::bad_alloc&)
+    {
+        error = 8; // ERROR_NOT_ENOUGH_MEMORY
+    }
+    catch (...)
+    {
+    }
+    return error ? error : 31; // ERROR_GEN_FAILURE
+}
+
+// Runs an operation at an edge that answers with a Windows error number: 0 when it returned, else
+// the number of what it threw (ErrorOfCurrentException).
 template <class Operation> std::uint32_t ErrorOfAttempt(Operation&& operation) noexcept
 {
     try
@@ -79,16 +111,8 @@ template <class Operation> std::uint32_t ErrorOfAttempt(Operation&& operation) n
         std::forward<Operation>(operation)();
         return 0;
     }
-    catch (const CUserException& failure)
-    {
-        return failure.Error();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 8; // ERROR_NOT_ENOUGH_MEMORY
-    }
     catch (...)
     {
-        return 31; // ERROR_GEN_FAILURE
+        return ErrorOfCurrentException();
     }
 }

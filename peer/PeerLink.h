@@ -5,7 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
+
+struct CResolvedFolder;
 
 class IPeerLink
 {
@@ -17,11 +18,8 @@ class IPeerLink
     // The folder dialog while it is open (null once it closed), for the watchdog to find it.
     virtual void SetOpenChooserDialog(HWND dialog) = 0;
     virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) = 0;
-    // Around a file operation that must run to its end, whatever else happens to the process.
-    virtual void EnterFileWork() {}
-    virtual void LeaveFileWork() {}
-    // A folder the user chose has been sent to the peer in reply 3.
-    virtual void NoteChosenFolder(const std::string& /*folder*/) {}
+    // A folder the user chose is about to be sent to the peer in reply 3.
+    virtual void NoteChosenFolder(const CResolvedFolder& /*folder*/) {}
 
   protected:
     ~IPeerLink() = default;

@@ -11,6 +11,13 @@ namespace testfiles
 {
 namespace
 {
+std::string TempPath()
+{
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    return temp;
+}
+
 // A byte test for a final backslash would misread a double-byte name whose trail byte is 0x5C,
 // so only a drive's root ("P:\\") is taken to end in one.
 std::string Join(const std::string& folder, const std::string& name)
@@ -35,13 +42,15 @@ std::vector<WIN32_FIND_DATAA> Entries(const std::string& folder, const std::stri
 }
 } // namespace
 
-CTempFolder::CTempFolder(const std::string& tag)
+CTempFolder::CTempFolder(const std::string& tag) : CTempFolder(tag, TempPath())
+{
+}
+
+CTempFolder::CTempFolder(const std::string& tag, const std::string& folder)
 {
     // Several programs of one test run share the temporary folder, some of them at once.
     static std::atomic<unsigned> counter{0};
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + "da-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+    m_path = folder + "da-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
              std::to_string(::GetTickCount64()) + "-" + std::to_string(counter++);
     ::CreateDirectoryA(m_path.c_str(), nullptr);
 }

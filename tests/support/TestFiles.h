@@ -14,6 +14,8 @@ class CTempFolder
 {
   public:
     explicit CTempFolder(const std::string& tag = "test");
+    // Below folder (ending in a backslash) instead of the temporary folder.
+    CTempFolder(const std::string& tag, const std::string& folder);
     ~CTempFolder();
     CTempFolder(const CTempFolder&) = delete;
     CTempFolder& operator=(const CTempFolder&) = delete;

@@ -89,6 +89,7 @@ TEST_F(FinishTest, FailuresGiveTheSystemsErrorAndKeepTheSource)
     }
     EXPECT_EQ(Finish(folder.File("absent.tmp"), folder.File("placed")),
               static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(Finish("NUL", folder.File("placed")), static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
     // A fetched executable in the immutable folder cannot even be moved aside; no TMP name is left.
     EXPECT_EQ(Finish(locked + "\\setup.exe", locked + "\\setup.exe"),
               static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));

@@ -154,14 +154,17 @@ TEST_F(PolicyTest, ConsentPlacesOnlyInsideTheChosenFolder)
     ASSERT_TRUE(SetLevel(HKEY_CURRENT_USER, peerkit::kUserSettingsKey, 2));
     ASSERT_TRUE(WriteBytes(chosen + "\\other.txt", "other") &&
                 ::CreateHardLinkA((chosen + "\\second.txt").c_str(), (chosen + "\\other.txt").c_str(), nullptr));
-    const std::string twice = work.File("twice.tmp");
-    ASSERT_TRUE(WriteBytes(twice, "twice") && ::CreateHardLinkA(work.File("twice-link.tmp").c_str(), twice.c_str(),
-                                                                  nullptr));
-    ASSERT_TRUE(WriteBytes(chosen + "\\renew.exe", "MZ renew") && WriteBytes(outside + "\\renew.exe", "MZ out"));
-
     e2e::CDialogPeer peer;
     ASSERT_TRUE(peer.Start());
-    ExpectFinish(peer.Session(), fetched, chosen + "\\early.txt", kRefused, chosen + "\\early.txt");
+    // Fetched files lie in the work folder; the ones in the ordinary temporary folder are the user's.
+    testfiles::CTempFolder low{"policy", peer.Session().WorkFolder()};
+    const std::string lowFetched = low.File("fetched.tmp"), lowProgram = low.File("fetched.exe");
+    const std::string twice = low.File("twice.tmp");
+    ASSERT_TRUE(WriteBytes(lowFetched, kFetched) && WriteBytes(lowProgram, kFetched) && WriteBytes(twice, "twice") &&
+                ::CreateHardLinkA(low.File("twice-link.tmp").c_str(), twice.c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(chosen + "\\renew.exe", "MZ renew") && WriteBytes(outside + "\\renew.exe", "MZ out"));
+
+    ExpectFinish(peer.Session(), lowFetched, chosen + "\\early.txt", kRefused, chosen + "\\early.txt");
     ASSERT_TRUE(peer.Request("Policy"));
     ASSERT_TRUE(peer.Choose("P:\\"));
     ASSERT_TRUE(peer.Accepted("P:\\"));
@@ -172,13 +175,15 @@ TEST_F(PolicyTest, ConsentPlacesOnlyInsideTheChosenFolder)
         std::string source, destination;
         std::uint32_t expected;
     } const rows[] = {
-        {fetched, outside + "\\out.txt", kRefused},
-        {fetched, chosen + "\\link\\linked.txt", kRefused},
-        {fetched, chosen + "\\second.txt", kRefused},
+        {lowFetched, outside + "\\out.txt", kRefused},
+        {lowFetched, chosen + "\\link\\linked.txt", kRefused},
+        {lowFetched, chosen + "\\second.txt", kRefused},
         {twice, chosen + "\\twice.txt", kRefused},
         {outside + "\\renew.exe", outside + "\\renew.exe", kRefused},
-        {fetched, chosen + "\\placed.txt", 0},
-        {program, chosen + "\\sub\\app.exe", 0},
+        {fetched, chosen + "\\users.txt", kRefused},
+        {outside + "\\renew.exe", chosen + "\\carried.exe", kRefused},
+        {lowFetched, chosen + "\\placed.txt", 0},
+        {lowProgram, chosen + "\\sub\\app.exe", 0},
         {chosen + "\\renew.exe", chosen + "\\renew.exe", 0},
     };
     for (const auto& row : rows)
@@ -188,6 +193,32 @@ TEST_F(PolicyTest, ConsentPlacesOnlyInsideTheChosenFolder)
               (Names{"link", "other.txt", "placed.txt", "renew.exe", "second.txt", "sub"}));
     EXPECT_EQ(testfiles::NamesIn(chosen + "\\sub"), Names{"app.exe"});
     EXPECT_EQ(testfiles::NamesIn(outside), Names{"renew.exe"});
-    EXPECT_EQ(testfiles::NamesIn(work.Path()), (Names{"twice-link.tmp", "twice.tmp"}));
+    EXPECT_EQ(testfiles::NamesIn(low.Path()), (Names{"twice-link.tmp", "twice.tmp"}));
+    EXPECT_EQ(testfiles::NamesIn(work.Path()), (Names{"fetched.exe", "fetched.tmp"}));
+}
+
+// A question that a stop dismissed is answered for the replies, but the folder is no consent: the
+// command 3 that follows at once is refused (or, should the assistant be gone, gets no reply), and
+// the user's file stays as it was.
+TEST_F(PolicyTest, StopDuringTheOverwriteQuestionGivesNoConsent)
+{
+    ASSERT_TRUE(std::getenv("E2E_POLICY_DRIVES")) << "run through run_e2e_finish.sh";
+    ASSERT_TRUE(SetLevel(HKEY_CURRENT_USER, peerkit::kUserSettingsKey, 2));
+    const std::string users = "P:\\taken.txt";
+    ASSERT_TRUE(WriteBytes(users, "the user's own"));
+    e2e::CDialogPeer peer;
+    ASSERT_TRUE(peer.Start());
+    testfiles::CTempFolder low{"stop", peer.Session().WorkFolder()};
+    ASSERT_TRUE(WriteBytes(low.File("taken.tmp"), kFetched));
+    ASSERT_TRUE(peer.Request("Policy", "", {{"taken.txt", "key"}}));
+    ASSERT_TRUE(peer.Choose("P:\\"));
+    peerkit::CDialogDriver driver(peer.Session().ProcessId());
+    const HWND question = driver.WaitForMessageBox(5000);
+    ASSERT_TRUE(question);
+    peer.Session().SignalQuit();
+    ASSERT_TRUE(driver.WaitUntilGone(question, 5000));
+    ASSERT_TRUE(peer.Accepted("P:\\"));
+    EXPECT_NE(e2e::Finish(peer.Session(), low.File("taken.tmp"), users).value_or(kRefused), 0u);
+    EXPECT_EQ(ReadBytes(users), "the user's own");
 }
 } // namespace

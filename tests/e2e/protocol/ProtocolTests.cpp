@@ -141,4 +141,22 @@ TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
     }
 }
 
+// A signal left standing on a manual-reset event and a command the assistant can read but not delete
+// (its writer shares it for reading only): the file is read again once a tick at most, not in a loop.
+TEST(WorkFile, UndeletableFileUnderStandingSignalIsReadOncePerTick)
+{
+    peerkit::SessionOptions options;
+    options.createRequestEvent = false;
+    CPeerSession session(options);
+    ASSERT_TRUE(session.Launch() && session.WriteWorkFile(AttachFile(session)));
+    CFileHandle reading(::CreateFileA(session.WorkFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    CHandle standing(::CreateEventA(nullptr, TRUE, TRUE, protocol::kRequestEventName));
+    ASSERT_TRUE(reading && standing);
+    ASSERT_TRUE(session.WaitForReply(kWaitMs));
+    session.Pump(3000);
+    EXPECT_LE(session.TakeReplies().size(), 5u); // three or four ticks, with room for a late one
+    reading.Reset();
+    EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
+}
 } // namespace
