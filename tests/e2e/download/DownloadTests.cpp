@@ -97,7 +97,9 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
         testfiles::CRegistryScope company(e2e::kCompanyKey), root(e2e::kLowRootKey);
         std::optional<e2e::CSystemIeframeScope> standIn;
         if (row.systemStandIn)
+        {
             ASSERT_TRUE(standIn.emplace().Installed()) << row.name;
+        }
         std::optional<e2e::CXpModeScope> xp;
         peerkit::SessionOptions options;
         options.assistantPath = row.assistant;
