@@ -67,8 +67,11 @@ std::optional<std::wstring> FinalPathOf(HANDLE handle)
 CFileHandle OpenFolderHeld(const std::wstring& path, bool ownLink)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (ownLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    return CFileHandle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr));
+    // An open for attributes alone takes no part in share-access checks: without listing access the
+    // missing delete sharing would block nobody's rename or delete.
+    return CFileHandle(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                                     nullptr));
 }
 
 std::wstring NativePath(const std::wstring& finalPath)

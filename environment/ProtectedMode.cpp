@@ -9,6 +9,10 @@
 #include <atomic>
 #include <vector>
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
 namespace
 {
 std::atomic<int> g_versionAnswer{-1};
@@ -47,6 +51,23 @@ std::string NarrowFromWide(const wchar_t* text)
     std::vector<char> buffer(static_cast<size_t>(size));
     ::WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
     return std::string(buffer.data());
+}
+
+// A library of the system's, from the system folder alone: never one planted beside the program.
+// LOAD_LIBRARY_SEARCH_SYSTEM32 is understood only where kernel32 has AddDllDirectory (Windows 8, or
+// Vista and 7 with KB2533623); elsewhere the full path names the file, and its own imports are
+// searched from its folder first.
+HMODULE LoadSystemLibrary(const char* fileName)
+{
+    HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+    if (kernel32 && ::GetProcAddress(kernel32, "AddDllDirectory"))
+        return ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    char folder[MAX_PATH] = {};
+    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    std::string path = std::string(folder) + "\\" + fileName;
+    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 std::string SystemTempPath()
@@ -143,7 +164,7 @@ bool GetWorkFolder(std::string& folder)
 HKEY GetWriteableUserRoot()
 {
     HKEY root = nullptr;
-    CLibrary ieframe(::LoadLibraryA("ieframe.dll"));
+    CLibrary ieframe(LoadSystemLibrary("ieframe.dll"));
     if (!ieframe)
         return nullptr;
     auto getWriteable = GetProcAddressAs<IEGetWriteableHKCUFn>(ieframe.Get(), "IEGetWriteableHKCU");

@@ -4,9 +4,47 @@
 #include "framework/WinApp.h"
 
 #include <cstdio>
+#include <mutex>
+#include <unordered_map>
 
 namespace
 {
+// Which frame owns which window, kept in this process alone: any process of the desktop can
+// rewrite a window's own storage (GWLP_USERDATA), so nothing is read from there. A window's
+// messages reach only the thread that made it, but frames may live on several threads.
+class CFrameTable
+{
+  public:
+    void Bind(HWND hwnd, CFrameWnd* frame)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_frames[hwnd] = frame;
+    }
+
+    void Unbind(HWND hwnd)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_frames.erase(hwnd);
+    }
+
+    CFrameWnd* Find(HWND hwnd)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto found = m_frames.find(hwnd);
+        return found == m_frames.end() ? nullptr : found->second;
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::unordered_map<HWND, CFrameWnd*> m_frames;
+};
+
+CFrameTable& Frames()
+{
+    static CFrameTable table;
+    return table;
+}
+
 // The frame whose window this thread is creating: only its own creation binds a frame to a window.
 thread_local CFrameWnd* t_pCreating = nullptr;
 
@@ -25,7 +63,8 @@ CFrameWnd::~CFrameWnd()
 {
     if (m_hWnd)
     {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
+        // Half destroyed, the frame takes no more messages.
+        Frames().Unbind(m_hWnd);
         DestroyWindow();
     }
 }
@@ -102,7 +141,7 @@ LRESULT CFrameWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CFrameWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
-    auto* frame = reinterpret_cast<CFrameWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    CFrameWnd* frame = Frames().Find(hwnd);
     if (message == WM_NCCREATE && !frame && t_pCreating)
     {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -110,7 +149,7 @@ LRESULT CALLBACK CFrameWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wPa
         {
             frame = t_pCreating;
             frame->m_hWnd = hwnd;
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+            Frames().Bind(hwnd, frame);
         }
     }
     if (!frame)
@@ -140,7 +179,7 @@ LRESULT CFrameWnd::HandleAtEdge(UINT message, WPARAM wParam, LPARAM lParam) noex
 void CFrameWnd::OnNcDestroy()
 {
     HWND hwnd = m_hWnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    Frames().Unbind(hwnd);
     ::DefWindowProcA(hwnd, WM_NCDESTROY, 0, 0);
     m_hWnd = nullptr;
     CWinApp* app = AfxGetApp();

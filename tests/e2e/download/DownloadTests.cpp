@@ -76,23 +76,30 @@ TEST(DownloadSettings, RememberedFolderWhereverTheKeyLies)
         testfiles::CTempFolder folder("download-gone");
         gone = ItemIdList(folder.Path());
     }
-    const std::string lowRoot = e2e::LowRootAssistantPath();
+    const std::string besideStandIn = e2e::LowRootAssistantPath();
     struct
     {
         const char* name;
         bool windowsXp; // never asks for the root, even where the stand-in would give one
+        bool systemStandIn; // the stand-in ieframe.dll is the system folder's
         std::string assistant;
         const char* key;
         const char* otherKey;
         bool copied; // the other key holds the assistant's copy
     } const rows[] = {
-        {"system ieframe", false, "", kSettingsKey, kLowRootSettingsKey, false},
-        {"writable root", false, lowRoot, kLowRootSettingsKey, kSettingsKey, true},
-        {"Windows XP", true, lowRoot, kSettingsKey, kLowRootSettingsKey, false},
+        {"system ieframe", false, false, "", kSettingsKey, kLowRootSettingsKey, false},
+        {"writable root", false, true, "", kLowRootSettingsKey, kSettingsKey, true},
+        {"stand-in beside the assistant", false, false, besideStandIn, kSettingsKey, kLowRootSettingsKey, false},
+        {"Windows XP", true, true, "", kSettingsKey, kLowRootSettingsKey, false},
     };
     for (const auto& row : rows)
     {
         testfiles::CRegistryScope company(e2e::kCompanyKey), root(e2e::kLowRootKey);
+        std::optional<e2e::CSystemIeframeScope> standIn;
+        if (row.systemStandIn)
+        {
+            ASSERT_TRUE(standIn.emplace().Installed()) << row.name;
+        }
         std::optional<e2e::CXpModeScope> xp;
         peerkit::SessionOptions options;
         options.assistantPath = row.assistant;

@@ -110,9 +110,9 @@ TEST_F(PolicyTest, LevelIsTheMachinesValueElseTheUsers)
 
     testfiles::CRegistryScope root(e2e::kLowRootKey);
     ASSERT_TRUE(SetLevel(HKEY_CURRENT_USER, std::string(e2e::kLowRootKey) + "\\Brisel Co.,Ltd.\\Kavo Downloader", 2));
-    peerkit::SessionOptions options;
-    options.assistantPath = e2e::LowRootAssistantPath();
-    e2e::CDialogPeer lowRoot(options);
+    e2e::CSystemIeframeScope standIn;
+    ASSERT_TRUE(standIn.Installed());
+    e2e::CDialogPeer lowRoot;
     ASSERT_TRUE(lowRoot.Start());
     probe(lowRoot.Session(), 0, "writable root 2");
 }

@@ -41,6 +41,29 @@ std::string LowRootAssistantPath()
     return path.insert(path.find_last_of('\\') + 1, "lowroot\\");
 }
 
+CSystemIeframeScope::CSystemIeframeScope()
+{
+    char folder[MAX_PATH] = {};
+    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    m_systemFile = std::string(folder) + "\\ieframe.dll";
+    m_savedFile = m_systemFile + ".da-saved";
+    std::string standIn = LowRootAssistantPath();
+    standIn.replace(standIn.find_last_of('\\') + 1, std::string::npos, "ieframe.dll");
+    if (!::MoveFileExA(m_systemFile.c_str(), m_savedFile.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return;
+    m_installed = ::CopyFileA(standIn.c_str(), m_systemFile.c_str(), FALSE) != FALSE;
+    if (!m_installed)
+        ::MoveFileExA(m_savedFile.c_str(), m_systemFile.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+CSystemIeframeScope::~CSystemIeframeScope()
+{
+    if (m_installed)
+        ::MoveFileExA(m_savedFile.c_str(), m_systemFile.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 CXpModeScope::CXpModeScope() : m_key("Software\\Wine\\AppDefaults\\KavoDownloadAssistant.exe")
 {
     ::RegSetKeyValueA(HKEY_CURRENT_USER, m_key.Subkey().c_str(), "Version", REG_SZ, "winxp", 6);

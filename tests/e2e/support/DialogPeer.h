@@ -29,10 +29,27 @@ using Entries = std::vector<std::pair<std::string, std::string>>; // file name, 
 std::optional<std::uint32_t> Finish(peerkit::CPeerSession& session, const std::string& source,
                                     const std::string& destination);
 
-// The assistant that lies beside the stand-in ieframe.dll, which hands out a writable root below
-// HKEY_CURRENT_USER\Software\DaTestLowRoot (the test's process needs the override ieframe=n,b).
+// A copy of the assistant that lies beside the stand-in ieframe.dll, which hands out a writable root
+// below HKEY_CURRENT_USER\Software\DaTestLowRoot; the assistant must not take it from there.
 std::string LowRootAssistantPath();
 constexpr const char* kLowRootKey = "Software\\DaTestLowRoot";
+
+// The stand-in ieframe.dll in the system folder while the scope lasts, the system's own put back
+// after (the test's process needs the override ieframe=n,b for Wine to load it).
+class CSystemIeframeScope
+{
+  public:
+    CSystemIeframeScope();
+    ~CSystemIeframeScope();
+    CSystemIeframeScope(const CSystemIeframeScope&) = delete;
+    CSystemIeframeScope& operator=(const CSystemIeframeScope&) = delete;
+    bool Installed() const { return m_installed; }
+
+  private:
+    std::string m_systemFile;
+    std::string m_savedFile;
+    bool m_installed = false;
+};
 
 // Makes Wine report Windows XP to the assistant's executable alone (a per-program override).
 class CXpModeScope

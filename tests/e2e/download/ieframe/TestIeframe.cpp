@@ -1,5 +1,5 @@
-// Test-only stand-in for ieframe.dll, loaded only with the override ieframe=n,b from beside the
-// assistant: hands out HKCU\Software\DaTestLowRoot as the writable root, creating it when asked.
+// Test-only stand-in for ieframe.dll, loaded only with the override ieframe=n,b from the system
+// folder: hands out HKCU\Software\DaTestLowRoot as the writable root, creating it when asked.
 #include <windows.h>
 
 extern "C" __declspec(dllexport) HRESULT WINAPI IEGetWriteableHKCU(HKEY* key)
