@@ -35,10 +35,11 @@ bool StartsWithDrive(const std::string& path)
     return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
 }
 
-// The component's name before its first dot, without the spaces that may precede the dot.
+// The component's name before its first dot or colon (Windows opens "NUL:" and "COM1:y" as the
+// device), without the spaces that may precede it. Neither byte is ever a trail byte.
 bool NamesDosDevice(const std::string& component)
 {
-    std::string base = component.substr(0, component.find('.'));
+    std::string base = component.substr(0, component.find_first_of(".:"));
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
     for (char& c : base)

@@ -36,6 +36,8 @@ TEST(PathForm, Classify)
         {"\\x.\\f", kRel | kRoot | kEnd}, {"x\\.\\f", kRel | kDot}, {"\\?x\\f", kRel | kRoot},
         {"\\x?\\f", kRel | kRoot}, {"\\\\", kUnc | kRoot}, {"C:\\..\\a", kRoot | kDot | kOut},
         {"C:x\\..", kRel | kRoot | kDot}, {"a\\\\..\\..\\b", kRel | kDot | kOut}, {":x", kRel | kAds},
+        {"C:\\x\\NUL:", kRoot | kName | kAds}, {"C:\\x\\COM1:y", kRoot | kName | kAds},
+        {"C:\\x\\con :s", kRoot | kName | kAds}, {"C:\\x\\COM10:y", kRoot | kAds}, {"NULx:", kRel | kAds},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
