@@ -13,14 +13,20 @@ struct ExistingNames
     std::vector<std::string> readOnly;
 };
 
+// A list or temporary file the assistant opens itself: on a local drive, never a device.
+bool MayOpen(IConflictDesk& desk, const std::string& path)
+{
+    return IsLocalPeerPath(path, desk.CodePage()) && !desk.IsOnRemoteDrive(path);
+}
+
 // The FileNames of the entries whose recorded temporary file still exists, in entry order. The
 // list is read once for all entries, and not at all for a request without any.
 std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadRequest& request)
 {
     std::vector<std::string> names;
-    // A list or temporary file on the network or a device is never opened: it counts as unreadable
-    // or missing.
-    if (request.entries.empty() || !IsLocalPeerPath(request.listFilePath, desk.CodePage()))
+    // A list or temporary file that is relative, on the network or a device is never opened: it
+    // counts as unreadable or missing.
+    if (request.entries.empty() || !MayOpen(desk, request.listFilePath))
         return names;
     std::vector<std::string> keys;
     keys.reserve(request.entries.size());
@@ -29,7 +35,7 @@ std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadReques
     const std::vector<std::string> tempFiles = desk.RecordedTempFiles(request.listFilePath, keys);
     for (std::size_t i = 0; i < request.entries.size() && i < tempFiles.size(); ++i)
     {
-        if (!tempFiles[i].empty() && IsLocalPeerPath(tempFiles[i], desk.CodePage()) &&
+        if (!tempFiles[i].empty() && MayOpen(desk, tempFiles[i]) &&
             desk.FindFile(tempFiles[i]) != FoundFile::None)
             names.push_back(request.entries[i].fileName);
     }

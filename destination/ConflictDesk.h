@@ -27,6 +27,8 @@ class IConflictDesk
     // folder and name joined into one path; empty when they cannot be joined.
     virtual std::string CombinePath(const std::string& folder, const std::string& name) = 0;
     virtual FoundFile FindFile(const std::string& path) = 0;
+    // Whether the drive of a drive-absolute path ("X:\...") is a network drive.
+    virtual bool IsOnRemoteDrive(const std::string& path) = 0;
     // The ANSI code page the paths are written in.
     virtual const CCodePage& CodePage() = 0;
     virtual std::string LoadText(UINT id) = 0;

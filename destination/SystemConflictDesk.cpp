@@ -39,6 +39,14 @@ FoundFile CSystemConflictDesk::FindFile(const std::string& path)
     return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? FoundFile::ReadOnly : FoundFile::Writable;
 }
 
+bool CSystemConflictDesk::IsOnRemoteDrive(const std::string& path)
+{
+    if (path.size() < 2 || path[1] != ':')
+        return false;
+    const char root[] = {path[0], ':', '\\', '\0'};
+    return ::GetDriveTypeA(root) == DRIVE_REMOTE;
+}
+
 std::string CSystemConflictDesk::LoadText(UINT id)
 {
     return AfxLoadString(id);

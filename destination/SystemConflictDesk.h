@@ -11,6 +11,7 @@ class CSystemConflictDesk : public IConflictDesk
                                                const std::vector<std::string>& keys) override;
     std::string CombinePath(const std::string& folder, const std::string& name) override;
     FoundFile FindFile(const std::string& path) override;
+    bool IsOnRemoteDrive(const std::string& path) override;
     const CCodePage& CodePage() override { return SystemCodePage(); }
     std::string LoadText(UINT id) override;
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) override;

@@ -35,22 +35,37 @@ bool StartsWithDrive(const std::string& path)
     return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
 }
 
-// The component's name before its first dot, without the spaces that may precede the dot.
-bool NamesDosDevice(const std::string& component)
+// COM or LPT and one character: a digit 1 to 9, or one that widens to a superscript 1, 2 or 3
+// (Windows compares the widened name, whatever the code page).
+bool NamesNumberedPort(const std::string& name, const std::string& upper, const CCodePage& codePage)
 {
-    std::string base = component.substr(0, component.find('.'));
-    while (!base.empty() && base.back() == ' ')
-        base.pop_back();
-    for (char& c : base)
+    if (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)
+        return false;
+    if (name.size() < 4 || name.size() != 3 + codePage.CharLength(name, 3))
+        return false;
+    if (name[3] >= '1' && name[3] <= '9')
+        return true;
+    const unsigned unit = codePage.Utf16Unit(name, 3);
+    return unit == 0xB9 || unit == 0xB2 || unit == 0xB3;
+}
+
+// The component's name before its first dot or colon (Windows opens "NUL:" and "COM1:y" as the
+// device), without the spaces that may precede it. Neither byte is ever a trail byte.
+bool NamesDosDevice(const std::string& component, const CCodePage& codePage)
+{
+    std::string name = component.substr(0, component.find_first_of(".:"));
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    std::string upper = name;
+    for (char& c : upper)
         c = UpperAscii(c);
     static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* name : kNames)
+    for (const char* device : kNames)
     {
-        if (base == name)
+        if (upper == device)
             return true;
     }
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+    return NamesNumberedPort(name, upper, codePage);
 }
 
 struct Component
@@ -105,7 +120,7 @@ bool HasStreamColon(const std::string& path, const CCodePage& codePage)
     return false;
 }
 
-unsigned ComponentForms(const std::vector<Component>& components)
+unsigned ComponentForms(const std::vector<Component>& components, const CCodePage& codePage)
 {
     unsigned forms = 0;
     long depth = 0;
@@ -121,7 +136,7 @@ unsigned ComponentForms(const std::vector<Component>& components)
             continue;
         }
         ++depth;
-        if (NamesDosDevice(component.text))
+        if (NamesDosDevice(component.text, codePage))
             forms |= kPathDeviceName;
         if (component.endsInDotOrSpace)
             forms |= kPathTrailingDotOrSpace;
@@ -154,13 +169,13 @@ unsigned ClassifyPath(const std::string& path, const CCodePage& codePage)
     std::vector<Component> components = Components(path, codePage);
     if (StartsWithDrive(path))
         components.front().text.erase(0, 2);
-    return forms | ComponentForms(components);
+    return forms | ComponentForms(components, codePage);
 }
 
 bool IsLocalPeerPath(const std::string& path, const CCodePage& codePage)
 {
     return (ClassifyPath(path, codePage) &
-            (kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes)) == 0;
+            (kPathUnc | kPathDevicePrefix | kPathDeviceName | kPathControlBytes | kPathRelative)) == 0;
 }
 
 bool IsNameInsideFolder(const std::string& name, const CCodePage& codePage)

@@ -11,7 +11,7 @@ enum PathForm : unsigned
 {
     kPathUnc = 1u << 0,          // \\server\share\... (or with forward slashes)
     kPathDevicePrefix = 1u << 1, // \\.\, \\?\ or \??\ (either slash)
-    kPathDeviceName = 1u << 2,   // a component that names a DOS device: CON, COM1, NUL.txt, ...
+    kPathDeviceName = 1u << 2,   // a component that names a DOS device: CON, COM1, NUL.txt, NUL:, ...
     kPathControlBytes = 1u << 3, // a byte below 0x20
     kPathRelative = 1u << 4,     // starts neither with a drive letter, a colon and a backslash, nor as UNC
     kPathDriveOrRoot = 1u << 5,  // begins with a drive letter and a colon, or with a backslash or slash
@@ -26,7 +26,8 @@ enum PathForm : unsigned
 unsigned ClassifyPath(const std::string& path, const CCodePage& codePage);
 
 // A path the peer names for the assistant to open, read or test on its own (the content list, a
-// recorded temporary file): it must not reach the network or a device, nor hold control bytes.
+// recorded temporary file): absolute on a drive ("C:\..."), with no device and no control byte.
+// Whether that drive is a network drive only the system can tell.
 bool IsLocalPeerPath(const std::string& path, const CCodePage& codePage);
 
 // A file name the peer names below a folder the user chose: a local path that also stays inside it.

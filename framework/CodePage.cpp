@@ -10,6 +10,11 @@ class CSingleByte final : public CCodePage
 {
   public:
     bool IsLeadByte(unsigned char) const override { return false; }
+    unsigned Utf16Unit(const std::string& text, std::size_t pos) const override
+    {
+        const unsigned char byte = static_cast<unsigned char>(text[pos]);
+        return byte < 0x80 || byte >= 0xA0 ? byte : 0;
+    }
 };
 
 class CLeadRanges final : public CCodePage
@@ -23,6 +28,11 @@ class CLeadRanges final : public CCodePage
     {
         return (b >= m_first1 && b <= m_last1) || (b >= m_first2 && b <= m_last2);
     }
+    unsigned Utf16Unit(const std::string& text, std::size_t pos) const override
+    {
+        const unsigned char byte = static_cast<unsigned char>(text[pos]);
+        return byte < 0x80 ? byte : 0;
+    }
 
   private:
     unsigned char m_first1, m_last1, m_first2, m_last2;
@@ -33,6 +43,15 @@ class CSystem final : public CCodePage
 {
   public:
     bool IsLeadByte(unsigned char b) const override { return ::IsDBCSLeadByteEx(CP_ACP, b) != FALSE; }
+    // A character that widens to more than one unit, or not at all, has no single unit.
+    unsigned Utf16Unit(const std::string& text, std::size_t pos) const override
+    {
+        wchar_t wide[2] = {};
+        const int length = static_cast<int>(CharLength(text, pos));
+        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data() + pos, length, wide, 2) != 1)
+            return 0;
+        return static_cast<unsigned>(wide[0]);
+    }
 };
 #endif
 } // namespace

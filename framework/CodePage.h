@@ -21,13 +21,19 @@ class CCodePage
             return 2;
         return 1;
     }
+
+    // The UTF-16 code unit of the character at pos (CharLength bytes), or 0 where it has none or
+    // this page does not know it. Windows compares device names after widening a path, so a byte
+    // counts as the character it widens to in this page.
+    virtual unsigned Utf16Unit(const std::string& text, std::size_t pos) const = 0;
 };
 
-// Single-byte pages (1252 and the like): every byte is a character.
+// Single-byte pages (1252 and the like): every byte is a character; it knows the UTF-16 units of
+// 1252's ASCII and 0xA0 to 0xFF (the same as Latin-1's).
 const CCodePage& SingleByteCodePage();
 
 // The double-byte pages by their lead-byte ranges: 932 (Shift-JIS), 936, 949 and 950.
-// Any other number gives the single-byte page.
+// Any other number gives the single-byte page. They know the UTF-16 units of ASCII only.
 const CCodePage& TableCodePage(unsigned codePage);
 
 #ifdef _WIN32

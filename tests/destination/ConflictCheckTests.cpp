@@ -33,6 +33,7 @@ class CFakeConflictDesk : public IConflictDesk
         m_searched.push_back(path);
         return m_files[path];
     }
+    bool IsOnRemoteDrive(const std::string& path) override { return path[0] == 'R'; }
     const CCodePage& CodePage() override { return TableCodePage(932); }
     std::string LoadText(UINT) override { return ""; }
     int ShowMessage(HWND, const std::string& text, const std::string&, UINT style) override
@@ -89,6 +90,7 @@ TEST(ConflictCheck, StateTable)
         BOOL pending = row.pendingBefore;
         std::uint32_t resume = 7;
         DownloadRequest request;
+        request.listFilePath = "C:\\l";
         request.entries = {{"a", "k"}};
         EXPECT_EQ(CheckExistingFiles(desk, pending, nullptr, "F:", request, &resume), row.result) << row.name;
         EXPECT_EQ(pending, row.pendingAfter) << row.name;
@@ -106,6 +108,7 @@ TEST(ConflictCheck, ListReadOncePerCheck)
         CFakeConflictDesk desk;
         BOOL pending = TRUE;
         DownloadRequest request;
+        request.listFilePath = "C:\\l";
         request.entries.assign(entries, {"a", "k"});
         CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
         EXPECT_EQ(desk.m_nListReads, entries ? 1 : 0) << entries;
@@ -121,7 +124,9 @@ TEST(ConflictCheck, PeerPathsReachNothing)
         {"C:\\l", "T:\\a", "a", {"T:\\a", "F:\\a"}}, {"\\\\srv\\s\\l", "T:\\a", "a", {"F:\\a"}},
         {"C:\\l", "\\\\.\\COM1", "a", {"F:\\a"}}, {"C:\\l", "T:\\a", "C:\\a", {"T:\\a"}},
         {"C:\\l", "T:\\a", "s\\..\\..\\a", {"T:\\a"}},
-        {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}},
+        {"C:\\l", "T:\\a", "s\\..\\a", {"T:\\a", "F:\\s\\..\\a"}}, {"R:\\l", "T:\\a", "a", {"F:\\a"}},
+        {"C:\\l", "R:\\a", "a", {"F:\\a"}}, {"l", "T:\\a", "a", {"F:\\a"}}, {"C:\\l", "T:a", "a", {"F:\\a"}},
+        {"C:\\l", "T:\\d\\NUL:", "a", {"F:\\a"}},
     };
     for (const auto& row : rows)
     {
@@ -138,6 +143,7 @@ TEST(ConflictCheck, PeerPathsReachNothing)
     desk.m_files = {{"T:\\a", kRw}};
     BOOL pending = TRUE;
     DownloadRequest request;
+    request.listFilePath = "C:\\l";
     request.entries = {{"a\n[Yes]", "k"}};
     CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
     ASSERT_EQ(desk.m_texts.size(), 1u);
@@ -160,6 +166,7 @@ TEST(SystemConflictDesk, FindFileAndCombinePath)
     };
     for (const auto& [name, result] : found)
         EXPECT_EQ(desk.FindFile(folder.File(name)), result) << name;
+    EXPECT_FALSE(desk.IsOnRemoteDrive(folder.File("rw.txt"))); // a Wine drive of the test machine
     EXPECT_EQ(desk.CombinePath("C:\\" + std::string(250, 'f'), "12345").size(), 259u);
     EXPECT_EQ(desk.CombinePath("C:\\" + std::string(250, 'f'), "123456"), ""); // none beyond 259 characters
 }

@@ -36,6 +36,10 @@ TEST(PathForm, Classify)
         {"\\x.\\f", kRel | kRoot | kEnd}, {"x\\.\\f", kRel | kDot}, {"\\?x\\f", kRel | kRoot},
         {"\\x?\\f", kRel | kRoot}, {"\\\\", kUnc | kRoot}, {"C:\\..\\a", kRoot | kDot | kOut},
         {"C:x\\..", kRel | kRoot | kDot}, {"a\\\\..\\..\\b", kRel | kDot | kOut}, {":x", kRel | kAds},
+        {"C:\\x\\NUL:", kRoot | kName | kAds}, {"C:\\x\\COM1:y", kRoot | kName | kAds},
+        {"C:\\x\\con :s", kRoot | kName | kAds}, {"C:\\x\\COM10:y", kRoot | kAds}, {"NULx:", kRel | kAds},
+        {"COM\xB9", kRel | kName}, {"LPT\xB2.txt", kRel | kName}, {"lpt\xB3", kRel | kName}, {"COM\xB9x", kRel},
+        {"COM\xB4", kRel}, {"COM\xB0", kRel}, {"COM\xBA", kRel}, {"COM\x81", kRel}, {"CO\xB9", kRel},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
@@ -48,14 +52,17 @@ TEST(PathForm, DoubleByteCharactersAreWhole)
     EXPECT_EQ(ClassifyPath(path, TableCodePage(932)), kRoot);
     EXPECT_EQ(ClassifyPath(path, SingleByteCodePage()), kRoot | kName);
     EXPECT_EQ(ClassifyPath("a\x81\x2E", TableCodePage(932)), kRel);
+    EXPECT_EQ(ClassifyPath("COM\xB9", TableCodePage(932)), kRel); // a katakana there, not a superscript
+    EXPECT_EQ(ClassifyPath("COM\x81\x31", TableCodePage(932)), kRel);
 }
 
 TEST(PathForm, PeerPathChecks)
 {
     struct { const char* path; bool local, inside; } const rows[] = {
-        {"C:\\l.csv", true, false}, {"l.csv", true, true}, {"d\\..\\l", true, true}, {"..\\l", true, false},
-        {"\\l", true, false}, {"C:l", true, false}, {"\\\\s\\h\\l", false, false}, {"\\\\.\\p", false, false},
-        {"NUL", false, false}, {"a\tb", false, false}, {"a:b", true, false}, {"a.", true, true},
+        {"C:\\l.csv", true, false}, {"l.csv", false, true}, {"d\\..\\l", false, true}, {"..\\l", false, false},
+        {"\\l", false, false}, {"C:l", false, false}, {"C:/l", false, false}, {"C:\\NUL:", false, false},
+        {"\\\\s\\h\\l", false, false}, {"\\\\.\\p", false, false},
+        {"NUL", false, false}, {"a\tb", false, false}, {"a:b", false, false}, {"a.", false, true},
     };
     for (const auto& row : rows)
     {
