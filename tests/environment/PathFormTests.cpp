@@ -38,8 +38,9 @@ TEST(PathForm, Classify)
         {"C:x\\..", kRel | kRoot | kDot}, {"a\\\\..\\..\\b", kRel | kDot | kOut}, {":x", kRel | kAds},
         {"C:\\x\\NUL:", kRoot | kName | kAds}, {"C:\\x\\COM1:y", kRoot | kName | kAds},
         {"C:\\x\\con :s", kRoot | kName | kAds}, {"C:\\x\\COM10:y", kRoot | kAds}, {"NULx:", kRel | kAds},
-        {"COM\xB9", kRel | kName}, {"LPT\xB2.txt", kRel | kName}, {"lpt\xB3", kRel | kName}, {"COM\xB9x", kRel},
-        {"COM\xB4", kRel}, {"COM\xB0", kRel}, {"COM\xBA", kRel}, {"COM\x81", kRel}, {"CO\xB9", kRel},
+        {"COM\xB9", kRel | kName}, {"LPT\xB2.txt", kRel | kName}, {"lpt\xB3", kRel | kName},
+        {"COM\xB9x", kRel}, {"COM\xB4", kRel}, {"COM\xB0", kRel}, {"COM\xBA", kRel}, {"COM\x81", kRel},
+        {"CO\xB9", kRel},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ClassifyPath(row.path, SingleByteCodePage()), row.forms) << row.path;
@@ -59,8 +60,9 @@ TEST(PathForm, DoubleByteCharactersAreWhole)
 TEST(PathForm, PeerPathChecks)
 {
     struct { const char* path; bool local, inside; } const rows[] = {
-        {"C:\\l.csv", true, false}, {"l.csv", false, true}, {"d\\..\\l", false, true}, {"..\\l", false, false},
-        {"\\l", false, false}, {"C:l", false, false}, {"C:/l", false, false}, {"C:\\NUL:", false, false},
+        {"C:\\l.csv", true, false}, {"l.csv", false, true}, {"d\\..\\l", false, true},
+        {"..\\l", false, false}, {"\\l", false, false}, {"C:l", false, false}, {"C:/l", false, false},
+        {"C:\\NUL:", false, false},
         {"\\\\s\\h\\l", false, false}, {"\\\\.\\p", false, false},
         {"NUL", false, false}, {"a\tb", false, false}, {"a:b", false, false}, {"a.", false, true},
     };
