@@ -24,9 +24,7 @@ template <class Operation> BOOL AtEdge(Operation&& operation) noexcept
     }
 }
 
-// A list larger than this is taken for unreadable: any other process may write the file, and
-// reading it must not cost the assistant unbounded memory and time.
-constexpr std::size_t kMaxListBytes = 64u * 1024 * 1024;
+constexpr std::size_t kMaxListBytes = kMaxContentListBytes;
 
 // The lock's name is predictable and anyone may take it: a list whose lock another process holds
 // longer than this counts as unreadable, so that it cannot hold the user interface for ever.

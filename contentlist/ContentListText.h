@@ -7,9 +7,14 @@
 #include "contentlist/ContentRecordMap.h"
 #include "framework/CodePage.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+
+// A list larger than this is taken for unreadable, by the store and by the peer kit's writer alike:
+// any other process may write the file, and reading it must not cost unbounded memory and time.
+constexpr std::size_t kMaxContentListBytes = 64u * 1024 * 1024;
 
 // Called once per line with an empty record (empty texts, Number 0) and an empty key.
 using ContentLineParser = std::function<bool(const char* line, std::string& key, ContentRecord& record)>;

@@ -5,7 +5,6 @@
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
 
-#include <limits>
 
 namespace peerkit
 {
@@ -24,7 +23,7 @@ bool ReadExisting(const std::string& path, std::string& bytes)
         throw CFileException(error, path);
     }
     LARGE_INTEGER size = {};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max())
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > static_cast<LONGLONG>(kMaxContentListBytes))
         throw CFileException(ERROR_FILE_TOO_LARGE, path);
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
@@ -54,7 +53,7 @@ void CContentListWriter::RemoveRecord(const std::string& key)
 
 CContentListLock CContentListWriter::Lock()
 {
-    return CContentListLock(m_strLockName, m_security.Get());
+    return CContentListLock(m_strLockName, m_security.Get(), m_dwLockTimeoutMs);
 }
 
 bool CContentListWriter::Commit()
@@ -80,6 +79,10 @@ bool CContentListWriter::Commit()
     catch (const std::bad_alloc&)
     {
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    catch (const std::exception&)
+    {
+        ::SetLastError(ERROR_GEN_FAILURE);
     }
     return false;
 }

@@ -31,12 +31,17 @@ class CContentListWriter
     // Under one hold of the lock: reads the list as it stands (a missing file is an empty list),
     // applies the changes, and puts the result in the file's place as a hidden file. A list that
     // does not read whole is left alone (ERROR_INVALID_DATA): rewriting it would drop the lines
-    // after the bad one. False with the thread's last error set; the changes are kept then.
+    // after the bad one; so is one above kMaxContentListBytes (ERROR_FILE_TOO_LARGE). False with
+    // the thread's last error set; the changes are kept then. No std::exception escapes.
     bool Commit();
 
     // ContentListLock for this path, held until the returned object goes away: for a peer that
-    // writes or reads the file by its own means.
+    // writes or reads the file by its own means. Anyone may hold the lock, so the wait for it ends
+    // after LockTimeout with CResourceException(ERROR_TIMEOUT); Commit then fails with that error.
     CContentListLock Lock();
+    void SetLockTimeout(DWORD milliseconds) { m_dwLockTimeoutMs = milliseconds; }
+    DWORD LockTimeout() const { return m_dwLockTimeoutMs; }
+    static constexpr DWORD kDefaultLockTimeoutMs = 30000;
 
     const std::string& LockName() const { return m_strLockName; }
 
@@ -47,6 +52,7 @@ class CContentListWriter
     std::string m_strPath;
     std::string m_strLockName;
     CNullDaclSecurity m_security;
+    DWORD m_dwLockTimeoutMs = kDefaultLockTimeoutMs;
     std::vector<std::pair<std::string, std::optional<ContentRecord>>> m_arrChanges;
 };
 } // namespace peerkit

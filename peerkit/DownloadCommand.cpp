@@ -75,8 +75,8 @@ Outcome RunDownloadCommand(CPeerSession& session, const std::string& folder, Rep
             return Outcome::NoReply;
         }
         print(*reply, session.SecondsSinceLaunch());
-        if (reply->code == protocol::kReplyFolder)
-            return reply->data.empty() ? Outcome::Abandoned : Outcome::Done;
+        if (std::optional<std::string> chosen = FolderOfReply(*reply))
+            return chosen->empty() ? Outcome::Abandoned : Outcome::Done;
     }
 }
 

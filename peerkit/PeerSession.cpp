@@ -55,21 +55,25 @@ struct FindFrameContext
     HWND found;
 };
 
+// The text is read without a message (GetWindowText does not send one to another process's
+// window), so a hung or hostile window cannot hold the peer here.
+bool IsFrameOf(HWND window, DWORD processId)
+{
+    DWORD pid = 0;
+    if (!window || !::GetWindowThreadProcessId(window, &pid) || (processId && pid != processId))
+        return false;
+    char text[64] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return std::string(text) == protocol::kFrameWindowText;
+}
+
 BOOL CALLBACK FindFrameProc(HWND window, LPARAM param) noexcept
 {
     auto* context = reinterpret_cast<FindFrameContext*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid != context->processId)
+    if (!IsFrameOf(window, context->processId))
         return TRUE;
-    char text[64] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    if (std::string(text) == protocol::kFrameWindowText)
-    {
-        context->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    context->found = window;
+    return FALSE;
 }
 } // namespace
 
@@ -161,23 +165,34 @@ LRESULT CALLBACK CPeerSession::ReplyWindowProc(HWND hwnd, UINT message, WPARAM w
         return FALSE;
     try
     {
-        Reply reply;
-        reply.code = static_cast<std::uint32_t>(copyData->dwData);
-        reply.dataPointerNull = copyData->lpData == nullptr;
-        if (copyData->lpData && copyData->cbData)
-        {
-            auto* bytes = static_cast<const std::uint8_t*>(copyData->lpData);
-            reply.data.assign(bytes, bytes + copyData->cbData);
-        }
-        reply.sender = reinterpret_cast<HWND>(wParam);
-        reply.receiver = hwnd;
-        session->m_replies.push_back(std::move(reply));
+        return session->TakeReply(hwnd, wParam, *copyData) ? TRUE : FALSE;
     }
     catch (...)
     {
         return FALSE;
     }
-    return TRUE;
+}
+
+bool CPeerSession::TakeReply(HWND receiver, WPARAM sender, const COPYDATASTRUCT& copyData)
+{
+    Reply reply;
+    reply.sender = reinterpret_cast<HWND>(sender);
+    if (!IsFrameOf(reply.sender, m_processId))
+        return false;
+    reply.code = static_cast<std::uint32_t>(copyData.dwData);
+    reply.dataPointerNull = copyData.lpData == nullptr;
+    if (copyData.cbData && !copyData.lpData)
+        return false;
+    if (copyData.cbData)
+    {
+        auto* bytes = static_cast<const std::uint8_t*>(copyData.lpData);
+        reply.data.assign(bytes, bytes + copyData.cbData);
+    }
+    if (reply.code != copyData.dwData || !ReplyWellFormed(reply.code, reply.data))
+        return false;
+    reply.receiver = receiver;
+    m_replies.push_back(std::move(reply));
+    return true;
 }
 
 std::string CPeerSession::DefaultAssistantPath()

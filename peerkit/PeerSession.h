@@ -4,6 +4,8 @@
 // peer that stops pumping would stall it).
 #pragma once
 
+#include "peerkit/Reply.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -15,15 +17,6 @@
 
 namespace peerkit
 {
-struct Reply
-{
-    std::uint32_t code = 0;
-    std::vector<std::uint8_t> data;
-    bool dataPointerNull = false; // lpData was null
-    HWND sender = nullptr;        // wParam: the assistant's frame window
-    HWND receiver = nullptr;      // the window the reply was sent to
-};
-
 enum class WorkFolderKind
 {
     Automatic,    // as the assistant chooses it on this system
@@ -67,6 +60,9 @@ class CPeerSession
     // Waits (pumping) until the work file is gone.
     bool WaitUntilWorkFileGone(DWORD timeoutMs);
 
+    // Only replies from the assistant's frame with a code and size it sends are received: wParam
+    // must be a window titled "Kavo Downloader" of the launched process (of any process before
+    // Launch). Anything else sent to the peer's windows is refused and dropped.
     std::optional<Reply> WaitForReply(DWORD timeoutMs);
     // Every reply already received, without waiting.
     std::vector<Reply> TakeReplies();
@@ -96,6 +92,7 @@ class CPeerSession
 
   private:
     bool RequestSignalled() const;
+    bool TakeReply(HWND receiver, WPARAM sender, const COPYDATASTRUCT& copyData);
     static LRESULT CALLBACK ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND CreateHiddenWindow();
 

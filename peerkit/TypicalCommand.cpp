@@ -228,11 +228,12 @@ Outcome WaitForFolder(CPeerSession& session, DWORD timeoutMs, ReplyPrinter print
         print(*reply, session.SecondsSinceLaunch());
         if (reply->code == protocol::kReplyResumeFlag && reply->data.size() == 4)
             resume = reply->data[0] == 1;
-        if (reply->code != protocol::kReplyFolder)
+        std::optional<std::string> chosen = FolderOfReply(*reply);
+        if (!chosen)
             continue;
-        if (reply->data.empty())
+        if (chosen->empty())
             return Outcome::Abandoned;
-        folder = reinterpret_cast<const char*>(reply->data.data());
+        folder = *chosen;
         return Outcome::Done;
     }
 }

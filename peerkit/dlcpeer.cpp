@@ -181,10 +181,9 @@ void PrintReply(const peerkit::Reply& reply, double seconds)
                          (static_cast<unsigned>(reply.data[3]) << 24);
         std::printf(", value %u", value);
     }
-    else if (!reply.data.empty())
+    else if (std::optional<std::string> folder = peerkit::FolderOfReply(reply); folder && !folder->empty())
     {
-        std::printf(", \"%.*s\"", static_cast<int>(reply.data.size() - 1),
-                    reinterpret_cast<const char*>(reply.data.data()));
+        std::printf(", \"%s\"", folder->c_str());
     }
     std::printf("\n");
     std::fflush(stdout);

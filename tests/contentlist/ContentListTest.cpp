@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+
 namespace
 {
 using namespace testfiles;
@@ -98,6 +101,19 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
     EXPECT_EQ(ReadBytes(path), broken);
     EXPECT_EQ(folder.Names(), Names{"list.txt"});
+    // Another holder of the lock delays the writer only up to its bound, and the caller is told.
+    writer.SetLockTimeout(50);
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        CContentListLock lock(writer.LockName(), nullptr);
+        held.set_value();
+        release.get_future().wait();
+    });
+    held.get_future().wait();
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+    release.set_value();
+    holder.join();
 }
 
 } // namespace
