@@ -13,7 +13,9 @@ namespace peerkit
 template <class Done>
 bool PumpMessagesUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs = INFINITE)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    // GetTickCount, not GetTickCount64 (Vista and later): the kit must load on XP. An unsigned
+    // 32-bit difference from the start stays right across the counter's wrap after 49.7 days.
+    const DWORD start = ::GetTickCount();
     for (;;)
     {
         MSG msg;
@@ -24,10 +26,10 @@ bool PumpMessagesUntil(DWORD timeoutMs, HANDLE handle, Done done, DWORD pollMs =
         }
         if (done())
             return true;
-        ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs)
             return false;
-        DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
+        DWORD wait = (std::min)(timeoutMs - elapsed, pollMs);
         ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, wait, QS_ALLINPUT);
     }
 }
