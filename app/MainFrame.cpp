@@ -263,12 +263,23 @@ std::unique_ptr<CPayload> CMainFrame::AdoptPostedCommand(WPARAM token)
 
 LRESULT CMainFrame::SendReply(DWORD replyCode, const void* data, DWORD size)
 {
+    return SendReplyWithin(replyCode, data, size, 0);
+}
+
+// timeoutMs 0: as long as ReplyWindow takes.
+LRESULT CMainFrame::SendReplyWithin(DWORD replyCode, const void* data, DWORD size, UINT timeoutMs)
+{
     COPYDATASTRUCT copyData = {};
     copyData.dwData = replyCode;
     copyData.cbData = size;
     copyData.lpData = size ? const_cast<void*>(data) : nullptr;
-    return ::SendMessageA(m_hReplyWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
-                          reinterpret_cast<LPARAM>(&copyData));
+    const WPARAM sender = reinterpret_cast<WPARAM>(m_hWnd);
+    const LPARAM message = reinterpret_cast<LPARAM>(&copyData);
+    if (timeoutMs == 0)
+        return ::SendMessageA(m_hReplyWnd, WM_COPYDATA, sender, message);
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(m_hReplyWnd, WM_COPYDATA, sender, message, SMTO_NORMAL, timeoutMs, &answer);
+    return static_cast<LRESULT>(answer);
 }
 
 void CMainFrame::RequestStop()
@@ -336,13 +347,5 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 // one that no longer answers cannot hold the process.
 void CMainFrame::SendFinishReply(std::uint32_t result)
 {
-    if (!StopRequested())
-    {
-        SendReply(protocol::kReplyFinished, &result, sizeof result);
-        return;
-    }
-    COPYDATASTRUCT copyData = {protocol::kReplyFinished, sizeof result, &result};
-    DWORD_PTR answer = 0;
-    ::SendMessageTimeoutA(m_hReplyWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
-                          reinterpret_cast<LPARAM>(&copyData), SMTO_NORMAL, kLateReplyMs, &answer);
+    SendReplyWithin(protocol::kReplyFinished, &result, sizeof result, StopRequested() ? kLateReplyMs : 0);
 }

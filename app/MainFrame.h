@@ -70,6 +70,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
     bool WatchdogEnded() const;
+    LRESULT SendReplyWithin(DWORD replyCode, const void* data, DWORD size, UINT timeoutMs);
     void SendFinishReply(std::uint32_t result);
     // A command posted and not yet handled counts as busy, as does one being handled.
     bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }

@@ -16,11 +16,12 @@ void InheritFolderSecurity(const std::wstring& path) noexcept
     if (!::InitializeAcl(&emptyDacl, sizeof emptyDacl, ACL_REVISION) ||
         !::InitializeAcl(&emptySacl, sizeof emptySacl, ACL_REVISION))
         return;
-    SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
     // Windows XP knows no integrity labels.
-    if (IsVistaOrLater())
+    const bool labels = IsVistaOrLater();
+    SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
+    if (labels)
         what |= LABEL_SECURITY_INFORMATION;
     std::wstring name = path;
     ::SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, what, nullptr, nullptr, &emptyDacl,
-                            IsVistaOrLater() ? &emptySacl : nullptr);
+                            labels ? &emptySacl : nullptr);
 }
