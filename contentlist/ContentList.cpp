@@ -3,6 +3,7 @@
 #include "contentlist/ContentListLock.h"
 #include "contentlist/LineFormat.h"
 #include "contentlist/ReplacementFile.h"
+#include "contentlist/WantedRecords.h"
 #include "framework/Exceptions.h"
 
 #include <fstream>
@@ -55,6 +56,40 @@ std::optional<std::size_t> ListFileSize(const std::string& path)
     return data.nFileSizeLow;
 }
 } // namespace
+
+// The same lock, limit and text-mode stream as the store's load; a list that cannot be read whole
+// answers nothing, like an unusable store.
+std::vector<std::string> ReadWantedText1(const std::string& path, const std::vector<std::string>& keys,
+                                         const CCodePage& codePage)
+{
+    try
+    {
+        CWantedRecords wanted(keys, codePage, LineEnds::Stream);
+        if (path.empty() || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return wanted.Finish();
+        CNullDaclSecurity security;
+        CContentListLock lock(ContentListLockName(path, codePage), security.Get(), kLockWaitMs);
+        std::ifstream file(path);
+        if (!ListFileSize(path) || !file)
+            return std::vector<std::string>(keys.size());
+        std::vector<char> chunk(1 << 16);
+        std::size_t total = 0;
+        while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
+        {
+            total += static_cast<std::size_t>(file.gcount());
+            if (total > kMaxListBytes)
+                return std::vector<std::string>(keys.size());
+            wanted.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(file.gcount())));
+        }
+        if (file.bad())
+            return std::vector<std::string>(keys.size());
+        return wanted.Finish();
+    }
+    catch (...)
+    {
+        return std::vector<std::string>(keys.size());
+    }
+}
 
 CContentList::CContentList(const char* path, const CCodePage& codePage) : m_codePage(codePage)
 {

@@ -13,6 +13,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+// Text1 of each key in the list at path, in the keys' order, read as CContentList(path) followed
+// by GetText1 would answer, empty where that gives nothing; but only the records of these keys are
+// kept on the way, so a large list costs a read, not its size in memory.
+std::vector<std::string> ReadWantedText1(const std::string& path, const std::vector<std::string>& keys,
+                                         const CCodePage& codePage = SystemCodePage());
 
 class CContentList
 {

@@ -3,6 +3,7 @@
 #include "contentlist/LineFormat.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -13,26 +14,17 @@ bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// Each line is handed over as a copy that ends in a NUL instead of its line end; with crLf, a CR
-// right before the LF belongs to the line end, as a text-mode stream drops it. The line, the key and
-// the record keep their memory from one line to the next: the map takes copies. The map makes room
-// for every line ending in an LF at once, so that a large list does not rehash on the way.
-bool ParseLines(std::string_view text, bool crLf, const ContentLineParser& parseLine,
+// The map makes room for every line ending in an LF at once, so that a large list does not rehash
+// on the way. The line, the key and the record keep their memory from one line to the next: the map
+// takes copies.
+bool ParseLines(std::string_view text, LineEnds ends, const ContentLineParser& parseLine,
                 CContentRecordMap& records)
 {
-    records.Reserve(records.Size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-    std::string line;
+    const std::string_view counted = ends == LineEnds::RawBytes ? text.substr(0, text.find(kCtrlZ)) : text;
+    records.Reserve(records.Size() + static_cast<std::size_t>(std::count(counted.begin(), counted.end(), '\n')));
     std::string key;
     ContentRecord record;
-    for (std::size_t start = 0; start < text.size();)
-    {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view content = text.substr(start, end - start);
-        if (crLf && end < text.size() && !content.empty() && content.back() == '\r')
-            content.remove_suffix(1);
-        line.assign(content.data(), content.size());
+    CContentLineCutter cutter(ends, [&](const std::string& line) {
         key.clear();
         record.Text1.clear();
         record.Text2.clear();
@@ -40,22 +32,62 @@ bool ParseLines(std::string_view text, bool crLf, const ContentLineParser& parse
         if (!parseLine(line.c_str(), key, record))
             return false;
         records.Set(key, record);
-        start = end + 1;
-    }
-    return true;
+        return true;
+    });
+    return cutter.Feed(text) && cutter.Finish();
 }
 } // namespace
+
+CContentLineCutter::CContentLineCutter(LineEnds ends, LineHandler onLine)
+    : m_ends(ends), m_onLine(std::move(onLine))
+{
+}
+
+bool CContentLineCutter::Feed(std::string_view piece)
+{
+    while (!m_bRefused && !m_bEnded && !piece.empty())
+    {
+        const std::size_t stop = piece.find_first_of(m_ends == LineEnds::RawBytes ? "\n\x1A" : "\n");
+        m_line.append(piece.data(), std::min(stop, piece.size()));
+        if (stop == std::string_view::npos)
+            break;
+        if (piece[stop] == kCtrlZ)
+            m_bEnded = true;
+        else if (!EndLine(true))
+            m_bRefused = true;
+        piece.remove_prefix(stop + 1);
+    }
+    return !m_bRefused;
+}
+
+bool CContentLineCutter::Finish()
+{
+    if (!m_bRefused && !m_line.empty() && !EndLine(false))
+        m_bRefused = true;
+    m_bEnded = true;
+    return !m_bRefused;
+}
+
+// A line is handed over as a copy that ends in a NUL instead of its line end.
+bool CContentLineCutter::EndLine(bool atLineFeed)
+{
+    if (m_ends == LineEnds::RawBytes && atLineFeed && !m_line.empty() && m_line.back() == '\r')
+        m_line.pop_back();
+    const bool taken = m_onLine(m_line);
+    m_line.clear();
+    return taken;
+}
 
 bool ParseContentListLines(std::string_view text, const ContentLineParser& parseLine,
                            CContentRecordMap& records)
 {
-    return ParseLines(text, false, parseLine, records);
+    return ParseLines(text, LineEnds::Stream, parseLine, records);
 }
 
 bool ParseContentListText(const std::string& bytes, const CCodePage& codePage, CContentRecordMap& records)
 {
     return ParseLines(
-        std::string_view(bytes).substr(0, bytes.find(kCtrlZ)), true,
+        bytes, LineEnds::RawBytes,
         [&codePage](const char* line, std::string& key, ContentRecord& record) {
             return ParseLine(line, key, &record, codePage);
         },

@@ -19,6 +19,38 @@ constexpr std::size_t kMaxContentListBytes = 64u * 1024 * 1024;
 // Called once per line with an empty record (empty texts, Number 0) and an empty key.
 using ContentLineParser = std::function<bool(const char* line, std::string& key, ContentRecord& record)>;
 
+// How a text's lines end: as a text-mode stream of the C runtime delivers them (LF), or as its raw
+// bytes hold them (a CR right before an LF belongs to the line end, and a Ctrl-Z, 0x1A, ends the text).
+enum class LineEnds
+{
+    Stream,
+    RawBytes,
+};
+
+// Cuts a text that arrives in pieces into lines, as ParseContentListLines reads them, and hands each
+// to onLine (without its line end) until onLine refuses one. Holds one line at a time, however long
+// the text.
+class CContentLineCutter
+{
+  public:
+    using LineHandler = std::function<bool(const std::string& line)>;
+
+    CContentLineCutter(LineEnds ends, LineHandler onLine);
+    // False once a line was refused; the pieces after it are ignored.
+    bool Feed(std::string_view piece);
+    // The text ends: a last line without a line end is handed over too.
+    bool Finish();
+
+  private:
+    bool EndLine(bool atLineFeed);
+
+    LineEnds m_ends;
+    LineHandler m_onLine;
+    std::string m_line;
+    bool m_bRefused = false;
+    bool m_bEnded = false;
+};
+
 // text as a text-mode stream delivers it: lines end at LF, the last one needs none, and nothing
 // follows the last LF. Each line is parsed and stored, the last line of a key winning. Stops at the
 // first line the parser rejects (an empty line included) and returns false; the records of the

@@ -9,11 +9,7 @@
 std::vector<std::string> CSystemConflictDesk::RecordedTempFiles(const std::string& listPath,
                                                                 const std::vector<std::string>& keys)
 {
-    CContentList list(listPath.c_str());
-    std::vector<std::string> texts(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        list.GetText1(keys[i].c_str(), texts[i]);
-    return texts;
+    return ReadWantedText1(listPath, keys);
 }
 
 std::string CSystemConflictDesk::CombinePath(const std::string& folder, const std::string& name)

@@ -34,6 +34,7 @@ TARGETS = [
     "contentlist/LineFormat.cpp",
     "contentlist/ContentListText.cpp",
     "contentlist/ContentRecordMap.cpp",
+    "contentlist/WantedRecords.cpp",
 ]
 EQUIVALENT_FILE = os.path.join(ROOT, "scripts", "mutate-equivalent.txt")
 KILL_RATE_GOAL = 90.0

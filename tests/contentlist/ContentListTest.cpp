@@ -30,7 +30,7 @@ std::string Record(const CContentList& list, const char* key)
 }
 
 // The store reads through a text-mode stream; the neutral parse, tested natively, claims to read
-// the raw bytes the same way. The long case crosses the store's 64 KiB read chunk.
+// the raw bytes the same way, and the streaming look-up to answer as the store does. The long case crosses the store's 64 KiB read chunk.
 TEST(ContentList, LoadAgreesWithTheNeutralParse)
 {
     const std::string a = Line("a", "A", 3);
@@ -61,6 +61,14 @@ TEST(ContentList, LoadAgreesWithTheNeutralParse)
         const bool whole = ParseContentListText(bytes, SystemCodePage(), parsed);
         CContentList list(path.c_str());
         EXPECT_EQ(list.IsValid(), whole) << bytes.substr(0, 80);
+        const Names keys = {"a", "A", "b", "n", "x", "a"};
+        const Names wanted = ReadWantedText1(path, keys);
+        for (std::size_t i = 0; i < keys.size(); ++i)
+        {
+            std::string text1;
+            list.GetText1(keys[i].c_str(), text1);
+            EXPECT_EQ(wanted[i], text1) << keys[i] << " in " << bytes.substr(0, 80);
+        }
         for (const char* key : {"a", "A", "b", "n", "x"})
         {
             const ContentRecordView* found = parsed.Find(key);

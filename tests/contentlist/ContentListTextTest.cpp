@@ -1,4 +1,5 @@
 #include "contentlist/ContentListText.h"
+#include "contentlist/WantedRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,31 @@ TEST(ContentListText, Lines)
     EXPECT_TRUE(ParseContentListLines("k\r\nk\nk\nz", append, records));
     EXPECT_EQ(records.Size(), 3u);
     EXPECT_NE(records.Find("k\r"), nullptr);
+}
+
+// The streaming look-up answers as the whole parse, wherever the pieces break the text: Text1 of each
+// wanted key, and nothing at all for a list that stops early.
+TEST(ContentListText, WantedRecordsAgreeWithTheWholeParse)
+{
+    const std::string a = Line("a", "A", 3), b = Line("b", "B", 4);
+    const std::string texts[] = {"", a + b, a + Line("a", "A2") + b.substr(0, b.size() - 2) + "\r",
+                                 a + "\r\n" + b, a + "\x1A" + b, b + "\"x\",\" y\"\r\n", a + b + "\r\n"};
+    const std::vector<std::string> keys = {"a", "b", "c", "a"};
+    for (const std::string& text : texts)
+    {
+        CContentRecordMap records;
+        const bool whole = ParseContentListText(text, SingleByteCodePage(), records);
+        std::vector<std::string> expected;
+        for (const std::string& key : keys)
+            expected.push_back(whole && records.Find(key) ? std::string(records.Find(key)->Text1) : "");
+        for (std::size_t piece = 1; piece <= text.size() + 1; ++piece)
+        {
+            CWantedRecords wanted(keys, SingleByteCodePage(), LineEnds::RawBytes);
+            for (std::size_t pos = 0; pos < text.size(); pos += piece)
+                wanted.Feed(std::string_view(text).substr(pos, piece));
+            EXPECT_EQ(wanted.Finish(), expected) << text << " in pieces of " << piece;
+        }
+    }
 }
 
 TEST(ContentListText, LockName)
