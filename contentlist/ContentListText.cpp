@@ -64,7 +64,6 @@ bool CContentLineCutter::Finish()
 {
     if (!m_bRefused && !m_line.empty() && !EndLine(false))
         m_bRefused = true;
-    m_bEnded = true;
     return !m_bRefused;
 }
 

@@ -38,7 +38,7 @@ class CContentLineCutter
     CContentLineCutter(LineEnds ends, LineHandler onLine);
     // False once a line was refused; the pieces after it are ignored.
     bool Feed(std::string_view piece);
-    // The text ends: a last line without a line end is handed over too.
+    // The text ends: a last line without a line end is handed over too. Feed no more after it.
     bool Finish();
 
   private:

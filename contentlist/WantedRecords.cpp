@@ -26,13 +26,9 @@ std::vector<std::string> CWantedRecords::Finish()
     return texts;
 }
 
-// Each line's parse starts from an empty key and record, as the store's load does.
+// A line that parses sets the key and Text1 whole, so both keep their memory from line to line.
 bool CWantedRecords::TakeLine(const std::string& line)
 {
-    m_key.clear();
-    m_record.Text1.clear();
-    m_record.Text2.clear();
-    m_record.Number = 0;
     if (!ParseLine(line.c_str(), m_key, &m_record, m_codePage))
         return false;
     const auto wanted = m_text1OfKey.find(m_key);

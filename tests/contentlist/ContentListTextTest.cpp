@@ -37,7 +37,7 @@ TEST(ContentListText, Lines)
         {"an empty line at the end", a + b + "\r\n", "stopped a=A/3 b=B/4"},
         {"an empty line stops the rest", a + "\r\n" + b, "stopped a=A/3"},
         {"a blank line stops the rest", a + " \t\r\n" + b, "stopped a=A/3"},
-        {"a short first line", "\"x\",\" y\"\r\n" + a, "stopped"},
+        {"a short first line", "\"x\",\" y\"\r\n" + a, "stopped"}, {"a short last line without its end", a + "\"x\",\" y\"", "stopped a=A/3"},
         {"a CR left before the end spoils the number", "\"k\",\" a\",\" b\", \" 7\"\r\r\n", "whole k=a/0"},
         {"and so does a CR at the very end", a + "\"k\",\" a\",\" b\", \" 7\"\r", "whole a=A/3 k=a/0"},
         {"a CR inside a line stays", "\"k\",\" a\rb\",\" t\", \" 1\"\r\n", "whole k=a\rb/1"},
@@ -68,7 +68,7 @@ TEST(ContentListText, WantedRecordsAgreeWithTheWholeParse)
 {
     const std::string a = Line("a", "A", 3), b = Line("b", "B", 4);
     const std::string texts[] = {"", a + b, a + Line("a", "A2") + b.substr(0, b.size() - 2) + "\r",
-                                 a + "\r\n" + b, a + "\x1A" + b, b + "\"x\",\" y\"\r\n", a + b + "\r\n"};
+                                 a + "\r\n" + b, a + "\x1A" + b, b + "\"x\",\" y\"\r\n", a + b + "\r\n", a + "\"x\",\" y\""};
     const std::vector<std::string> keys = {"a", "b", "c", "a"};
     for (const std::string& text : texts)
     {
