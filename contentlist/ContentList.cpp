@@ -7,7 +7,9 @@
 #include "framework/Exceptions.h"
 
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -31,20 +33,6 @@ constexpr std::size_t kMaxListBytes = kMaxContentListBytes;
 // longer than this counts as unreadable, so that it cannot hold the user interface for ever.
 constexpr DWORD kLockWaitMs = 5000;
 
-// The text-mode stream delivers CR LF as LF; a read error is a failure, not an early end, and so
-// is a file that has grown past the limit since its size was taken.
-bool ReadWhole(std::ifstream& file, std::string& text)
-{
-    std::vector<char> chunk(1 << 16);
-    while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
-    {
-        text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
-        if (text.size() > kMaxListBytes)
-            return false;
-    }
-    return !file.bad();
-}
-
 // The file's size, so that the text gets its room at once (the stream delivers at most that much);
 // nothing when it cannot be taken or exceeds the limit.
 std::optional<std::size_t> ListFileSize(const std::string& path)
@@ -55,10 +43,36 @@ std::optional<std::size_t> ListFileSize(const std::string& path)
         return std::nullopt;
     return data.nFileSizeLow;
 }
+
+// The list's text under its lock, as the text-mode stream delivers it (CR LF as LF), handed to
+// onPiece 64 KiB at a time after onSize has its size (the stream delivers at most that much). A
+// read error is a failure, not an early end, and so is a file that has grown past the limit since
+// its size was taken: both throw CFileException.
+void StreamUnderLock(const std::string& path, const std::string& lockName, SECURITY_ATTRIBUTES* security,
+                     const std::function<void(std::size_t size)>& onSize,
+                     const std::function<void(std::string_view piece)>& onPiece)
+{
+    CContentListLock lock(lockName, security, kLockWaitMs);
+    const std::optional<std::size_t> size = ListFileSize(path);
+    std::ifstream file(path);
+    if (!size || !file)
+        throw CFileException(0, path);
+    onSize(*size);
+    std::vector<char> chunk(1 << 16);
+    std::size_t total = 0;
+    while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
+    {
+        total += static_cast<std::size_t>(file.gcount());
+        if (total > kMaxListBytes)
+            throw CFileException(0, path);
+        onPiece(std::string_view(chunk.data(), static_cast<std::size_t>(file.gcount())));
+    }
+    if (file.bad())
+        throw CFileException(0, path);
+}
 } // namespace
 
-// The same lock, limit and text-mode stream as the store's load; a list that cannot be read whole
-// answers nothing, like an unusable store.
+// A list that cannot be read whole answers nothing, like an unusable store.
 std::vector<std::string> ReadWantedText1(const std::string& path, const std::vector<std::string>& keys,
                                          const CCodePage& codePage)
 {
@@ -68,21 +82,9 @@ std::vector<std::string> ReadWantedText1(const std::string& path, const std::vec
         if (path.empty() || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             return wanted.Finish();
         CNullDaclSecurity security;
-        CContentListLock lock(ContentListLockName(path, codePage), security.Get(), kLockWaitMs);
-        std::ifstream file(path);
-        if (!ListFileSize(path) || !file)
-            return std::vector<std::string>(keys.size());
-        std::vector<char> chunk(1 << 16);
-        std::size_t total = 0;
-        while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0)
-        {
-            total += static_cast<std::size_t>(file.gcount());
-            if (total > kMaxListBytes)
-                return std::vector<std::string>(keys.size());
-            wanted.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(file.gcount())));
-        }
-        if (file.bad())
-            return std::vector<std::string>(keys.size());
+        StreamUnderLock(
+            path, ContentListLockName(path, codePage), security.Get(), [](std::size_t) {},
+            [&wanted](std::string_view piece) { wanted.Feed(piece); });
         return wanted.Finish();
     }
     catch (...)
@@ -296,15 +298,10 @@ SECURITY_ATTRIBUTES* CContentList::LockSecurity() const
 
 std::string CContentList::ReadUnderLock() const
 {
-    CContentListLock lock(m_strLockName, LockSecurity(), kLockWaitMs);
-    const std::optional<std::size_t> size = ListFileSize(m_strPath);
-    if (!size)
-        throw CFileException(0, m_strPath);
-    std::ifstream file(m_strPath);
     std::string text;
-    text.reserve(*size);
-    if (!file || !ReadWhole(file, text))
-        throw CFileException(0, m_strPath);
+    StreamUnderLock(
+        m_strPath, m_strLockName, LockSecurity(), [&text](std::size_t size) { text.reserve(size); },
+        [&text](std::string_view piece) { text.append(piece); });
     return text;
 }
 
