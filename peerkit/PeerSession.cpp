@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 namespace peerkit
@@ -47,6 +48,22 @@ void CreateFolderChain(const std::string& folder)
         if (*p == '\\')
             ::CreateDirectoryA(folder.substr(0, static_cast<size_t>(p - start)).c_str(), nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+// Which session owns which of the kit's windows, kept in this process: any process of the desktop
+// can rewrite a window's GWLP_USERDATA. A window's messages reach only the thread that made it,
+// so each thread keeps the table of its own windows.
+std::unordered_map<HWND, CPeerSession*>& SessionsOfThisThread()
+{
+    thread_local std::unordered_map<HWND, CPeerSession*> sessions;
+    return sessions;
+}
+
+CPeerSession* SessionOf(HWND window)
+{
+    auto& sessions = SessionsOfThisThread();
+    auto found = sessions.find(window);
+    return found == sessions.end() ? nullptr : found->second;
 }
 
 struct FindFrameContext
@@ -151,15 +168,18 @@ HWND CPeerSession::CreateHiddenWindow()
     ::RegisterClassA(&wc);
     HWND window = ::CreateWindowExA(0, kWindowClass, "peer", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     ::GetModuleHandleA(nullptr), nullptr);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (window)
+        SessionsOfThisThread()[window] = this;
     return window;
 }
 
 LRESULT CALLBACK CPeerSession::ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    if (message == WM_NCDESTROY)
+        SessionsOfThisThread().erase(hwnd);
     if (message != WM_COPYDATA)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    auto* session = reinterpret_cast<CPeerSession*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    CPeerSession* session = SessionOf(hwnd);
     auto* copyData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (!session || !copyData)
         return FALSE;
@@ -263,6 +283,10 @@ std::optional<Reply> CPeerSession::Attach(DWORD timeoutMs)
 
 bool CPeerSession::SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload)
 {
+    // Command 2's dialog and questions are owned by a window of the peer, in another process: the
+    // foreground lock keeps them behind unless the peer, holding the foreground, hands its right on.
+    if (commandCode == protocol::kCommandDownload && m_processId)
+        ::AllowSetForegroundWindow(m_processId);
     return WriteWorkFile(EncodeWorkFile(commandCode, payload)) && SignalRequest();
 }
 

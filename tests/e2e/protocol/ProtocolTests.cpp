@@ -159,4 +159,50 @@ TEST(WorkFile, UndeletableFileUnderStandingSignalIsReadOncePerTick)
     reading.Reset();
     EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
 }
+
+// Any window of the desktop may send WM_COPYDATA to the peer's windows and rewrite their storage:
+// the kit takes a reply only from the launched assistant's frame, with a code and size it sends.
+TEST(Kit, TakesRepliesOnlyFromTheFrameInTheirShapes)
+{
+    CPeerSession session;
+    ASSERT_TRUE(session.Launch() && session.Attach(kWaitMs));
+    const HWND frame = session.FindFrameWindow();
+    CWindowHandle lookalike(::CreateWindowExA(0, "STATIC", protocol::kFrameWindowText, 0, 0, 0, 0, 0,
+                                              HWND_MESSAGE, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(frame && lookalike);
+    ::SetWindowLongPtrA(session.ReplyWindow(), GWLP_USERDATA, 0x5A5A5A50);
+    const ULONG_PTR highBitAndTwo = ULONG_PTR{2} | (ULONG_PTR{1} << (sizeof(ULONG_PTR) * 8 - 1));
+    const std::string four(4, '\0');
+    struct Row
+    {
+        const char* name;
+        HWND sender;
+        ULONG_PTR code;
+        std::string data;
+        bool taken;
+    };
+    const Row rows[] = {
+        {"the peer's own window", session.PeerWindow(), 2, four, false},
+        {"no sender", nullptr, 2, four, false},
+        {"a frame of another process", lookalike.Get(), 2, four, false},
+        {"an unknown code", frame, 5, "", false},
+        {"a code wider than 32 bits", frame, highBitAndTwo, four, false},
+        {"reply 1 with data", frame, 1, "x", false},
+        {"reply 2 short", frame, 2, "\0\0\0", false},
+        {"reply 4 long", frame, 4, four + '\0', false},
+        {"reply 3 without its terminator", frame, 3, "C:\\d", false},
+        {"reply 3 with an empty path", frame, 3, std::string(1, '\0'), false},
+        {"reply 3", frame, 3, std::string("C:\\d\0", 5), true},
+        {"reply 2", frame, 2, four, true},
+    };
+    for (const Row& row : rows)
+    {
+        std::string data = row.data;
+        COPYDATASTRUCT copyData = {row.code, static_cast<DWORD>(data.size()), data.empty() ? nullptr : &data[0]};
+        const LRESULT taken = ::SendMessageA(session.ReplyWindow(), WM_COPYDATA, reinterpret_cast<WPARAM>(row.sender),
+                                             reinterpret_cast<LPARAM>(&copyData));
+        EXPECT_EQ(taken != 0, row.taken) << row.name;
+        EXPECT_EQ(session.TakeReplies().size(), row.taken ? 1u : 0u) << row.name;
+    }
+}
 } // namespace
