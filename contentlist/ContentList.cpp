@@ -81,7 +81,7 @@ std::vector<std::string> ReadWantedText1(const std::string& path, const std::vec
         CWantedRecords wanted(keys, codePage, LineEnds::Stream);
         if (path.empty() || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             return wanted.Finish();
-        CNullDaclSecurity security;
+        CContentListLockSecurity security;
         StreamUnderLock(
             path, ContentListLockName(path, codePage), security.Get(), [](std::size_t) {},
             [&wanted](std::string_view piece) { wanted.Feed(piece); });
@@ -117,7 +117,7 @@ BOOL CContentList::Open(const char* path)
         m_strPath = path ? path : "";
         m_strLockName = ContentListLockName(m_strPath, m_codePage);
         if (!m_pLockSecurity)
-            m_pLockSecurity = std::make_unique<CNullDaclSecurity>();
+            m_pLockSecurity = std::make_unique<CContentListLockSecurity>();
         if (m_strPath.empty() || ::GetFileAttributesA(m_strPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         {
             RemoveAll();

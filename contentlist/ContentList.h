@@ -4,7 +4,7 @@
 
 #include "contentlist/ContentListText.h"
 #include "contentlist/ContentRecord.h"
-#include "contentlist/NullDaclSecurity.h"
+#include "contentlist/ContentListLockSecurity.h"
 #include "framework/CodePage.h"
 
 #include <windows.h>
@@ -68,7 +68,7 @@ class CContentList
     const CCodePage& m_codePage;
     std::string m_strPath;
     std::string m_strLockName;
-    std::unique_ptr<CNullDaclSecurity> m_pLockSecurity;
+    std::unique_ptr<CContentListLockSecurity> m_pLockSecurity;
     CContentRecordMap m_mapRecords;
     BOOL m_bValid = FALSE;
 };

@@ -6,7 +6,7 @@
 #include "contentlist/ContentListLock.h"
 #include "contentlist/ContentListText.h"
 #include "contentlist/ContentRecord.h"
-#include "contentlist/NullDaclSecurity.h"
+#include "contentlist/ContentListLockSecurity.h"
 #include "framework/CodePage.h"
 
 #include <optional>
@@ -51,7 +51,7 @@ class CContentListWriter
     const CCodePage& m_codePage;
     std::string m_strPath;
     std::string m_strLockName;
-    CNullDaclSecurity m_security;
+    CContentListLockSecurity m_security;
     DWORD m_dwLockTimeoutMs = kDefaultLockTimeoutMs;
     std::vector<std::pair<std::string, std::optional<ContentRecord>>> m_arrChanges;
 };

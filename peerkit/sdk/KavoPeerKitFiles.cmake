@@ -5,7 +5,7 @@ set(KavoPeerKit_PUBLIC_HEADERS
     peerkit/PeerSession.h peerkit/Reply.h peerkit/MessagePump.h peerkit/DownloadRequestBuilder.h peerkit/FinishRequest.h
     peerkit/ContentListWriter.h peerkit/FinishPolicySetting.h peer/Protocol.h contentlist/ContentListLock.h
     contentlist/ContentListText.h contentlist/ContentRecord.h contentlist/ContentRecordMap.h
-    contentlist/NullDaclSecurity.h framework/CodePage.h framework/Handle.h)
+    contentlist/ContentListLockSecurity.h framework/CodePage.h framework/Handle.h)
 set(KavoPeerKit_PRIVATE_HEADERS
     contentlist/CharStep.h contentlist/CsvTokenizer.h contentlist/LineFormat.h contentlist/ReplacementFile.h
     framework/Exceptions.h)
@@ -13,5 +13,5 @@ set(KavoPeerKit_SOURCES
     peerkit/PeerSession.cpp peerkit/Reply.cpp peerkit/DownloadRequestBuilder.cpp peerkit/ContentListWriter.cpp
     peerkit/FinishRequest.cpp peerkit/FinishPolicySetting.cpp contentlist/ContentListLock.cpp
     contentlist/ContentListText.cpp contentlist/ContentRecordMap.cpp contentlist/CsvTokenizer.cpp
-    contentlist/LineFormat.cpp contentlist/NullDaclSecurity.cpp contentlist/ReplacementFile.cpp
+    contentlist/LineFormat.cpp contentlist/ContentListLockSecurity.cpp contentlist/ReplacementFile.cpp
     framework/CodePage.cpp)

@@ -1,11 +1,16 @@
 // The content list store and the peer kit's writer on real files under Wine.
 #include "contentlist/ContentList.h"
+#include "contentlist/ContentListLock.h"
+#include "contentlist/ContentListLockSecurity.h"
 #include "contentlist/LineFormat.h"
 #include "framework/Handle.h"
 #include "peerkit/ContentListWriter.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <future>
 #include <thread>
@@ -124,4 +129,65 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     holder.join();
 }
 
+std::string DescriptorText(PSECURITY_DESCRIPTOR descriptor)
+{
+    char* text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        return "?";
+    std::string copy(text);
+    ::LocalFree(text);
+    return copy;
+}
+
+// "<SID> <mask>" of the descriptor's mandatory label.
+std::string LabelOf(PSECURITY_DESCRIPTOR descriptor)
+{
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL sacl = nullptr;
+    void* ace = nullptr;
+    if (!::GetSecurityDescriptorSacl(descriptor, &present, &sacl, &defaulted) || !present || !sacl ||
+        !::GetAce(sacl, 0, &ace))
+        return "none";
+    auto* label = static_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace);
+    if (label->Header.AceType != SYSTEM_MANDATORY_LABEL_ACE_TYPE)
+        return "not a label";
+    char* sid = nullptr;
+    if (!::ConvertSidToStringSidA(&label->SidStart, &sid))
+        return "?";
+    std::string text = std::string(sid) + " " + std::to_string(label->Mask);
+    ::LocalFree(sid);
+    return text;
+}
+
+// Every peer can take the lock: its mutex lets everyone in, and its low label lets a low-integrity
+// peer open it for all access. A mutex that another maker left with less than all access still
+// serves as the lock, opened for waiting and releasing only.
+TEST(ContentListLock, OpensForEveryPeer)
+{
+    const std::string name = "da-lock-test-" + std::to_string(::GetCurrentProcessId());
+    CContentListLockSecurity security;
+    CHandle made(::CreateMutexA(security.Get(), FALSE, name.c_str()));
+    ASSERT_TRUE(made);
+    // Wine reports no label of a kernel object: the label is seen in the descriptor given, the DACL
+    // on the mutex made.
+    EXPECT_EQ(LabelOf(security.Get()->lpSecurityDescriptor), "S-1-16-4096 1");
+    PSECURITY_DESCRIPTOR madeDescriptor = nullptr;
+    ASSERT_EQ(::GetSecurityInfo(made.Get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &madeDescriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(DescriptorText(madeDescriptor), "D:(A;;GA;;;WD)");
+    ::LocalFree(madeDescriptor);
+    made.Reset();
+
+    // Owned by another account, it grants this one only waiting and releasing.
+    SECURITY_ATTRIBUTES narrow = {sizeof narrow, nullptr, FALSE};
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
+                                                                     &narrow.lpSecurityDescriptor, nullptr));
+    CHandle narrowMutex(::CreateMutexA(&narrow, FALSE, name.c_str()));
+    ::LocalFree(narrow.lpSecurityDescriptor);
+    ASSERT_TRUE(narrowMutex);
+    EXPECT_FALSE(CHandle(::CreateMutexA(nullptr, FALSE, name.c_str()))) << "the mutex grants all access";
+    EXPECT_NO_THROW(CContentListLock(name, security.Get(), 1000));
+}
 } // namespace
