@@ -1,6 +1,7 @@
 #include "destination/FolderChooser.h"
 
 #include "destination/FolderWritable.h"
+#include "destination/UserMessage.h"
 #include "framework/Exceptions.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -15,7 +16,7 @@ void SetStatusText(HWND dialog, const char* text)
 void ShowApplicationMessage(HWND owner, const std::string& text)
 {
     std::string title = AfxLoadString(AFX_IDS_APP_TITLE);
-    ::MessageBoxA(owner, text.c_str(), title.c_str(), MB_OK);
+    ShowUserMessage(owner, text, title, MB_OK);
 }
 } // namespace
 
@@ -112,6 +113,9 @@ int CALLBACK FolderChooser::DialogCallback(HWND dialog, UINT message, LPARAM lPa
 
 void FolderChooser::OnInitialized(HWND dialog)
 {
+    // The dialog's owner is the peer's window; the peer has let this process take the foreground
+    // (AllowSetForegroundWindow), which is used here, while the dialog is new.
+    ::SetForegroundWindow(dialog);
     if (m_observer)
         m_observer(dialog);
     if (m_pInitialSelection)

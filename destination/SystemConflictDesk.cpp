@@ -1,6 +1,7 @@
 #include "destination/SystemConflictDesk.h"
 
 #include "contentlist/ContentList.h"
+#include "destination/UserMessage.h"
 #include "framework/Handle.h"
 #include "framework/WinApp.h"
 
@@ -51,5 +52,5 @@ std::string CSystemConflictDesk::LoadText(UINT id)
 int CSystemConflictDesk::ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                                      UINT style)
 {
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ShowUserMessage(owner, text, caption, style);
 }

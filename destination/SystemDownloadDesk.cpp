@@ -4,6 +4,7 @@
 #include "destination/FolderChooser.h"
 #include "destination/FolderWritable.h"
 #include "destination/SystemConflictDesk.h"
+#include "destination/UserMessage.h"
 
 int CSystemDownloadDesk::Browse(FolderChooser& chooser)
 {
@@ -13,7 +14,7 @@ int CSystemDownloadDesk::Browse(FolderChooser& chooser)
 int CSystemDownloadDesk::ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                                      UINT style)
 {
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ShowUserMessage(owner, text, caption, style);
 }
 
 bool CSystemDownloadDesk::IsFolderWritable(const std::string& path)
