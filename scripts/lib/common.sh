@@ -6,7 +6,7 @@ DA_BUILD=${DA_BUILD:-$DA_ROOT/build}
 DA_PACKAGES=(cmake make g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
              wine wine64 xvfb x11-utils locales imagemagick clang libclang-rt-dev
              fonts-wine fonts-ipafont-gothic
-             openssl osslsigncode unzip)
+             openssl osslsigncode unzip python3)
 
 da_log() { printf '== %s\n' "$*" >&2; }
 
