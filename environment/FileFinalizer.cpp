@@ -207,6 +207,8 @@ DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
             CopyIntoPlace(request, samePath);
         else if (!samePath)
             MoveIntoPlace(request);
+        else // already where it belongs, but with the security it was fetched with
+            InheritFolderSecurity(WidePath(request.destinationPath));
     });
 }
 

@@ -16,12 +16,13 @@ void InheritFolderSecurity(const std::wstring& path) noexcept
     if (!::InitializeAcl(&emptyDacl, sizeof emptyDacl, ACL_REVISION) ||
         !::InitializeAcl(&emptySacl, sizeof emptySacl, ACL_REVISION))
         return;
+    // Two calls, the DACL first: a label we may not drop (that takes WRITE_OWNER, which the folder's
+    // entries usually grant) must not keep the folder's permissions from the file as well.
     // Windows XP knows no integrity labels.
-    const bool labels = IsVistaOrLater();
-    SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
-    if (labels)
-        what |= LABEL_SECURITY_INFORMATION;
     std::wstring name = path;
-    ::SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, what, nullptr, nullptr, &emptyDacl,
-                            labels ? &emptySacl : nullptr);
+    ::SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, &emptyDacl, nullptr);
+    if (IsVistaOrLater())
+        ::SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                &emptySacl);
 }

@@ -67,7 +67,7 @@ TEST(PlaceFetchedFile, PlacementRules)
             ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
         ::SetFileAttributesA(source.c_str(),
                              row.setup & kReadOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-        ASSERT_TRUE(prepared) << row.name;
+        ASSERT_TRUE(prepared && (!(row.setup & kSource) || testfiles::GiveOwnDacl(source))) << row.name;
         const ULONGLONG fetched = FileIndex(source);
         CFileHandle held;
         if (row.setup & (kNoDelete | kDeleteOnly))
@@ -81,6 +81,8 @@ TEST(PlaceFetchedFile, PlacementRules)
         const std::string end = folder.File(row.end);
         EXPECT_TRUE(row.error != 0 || testfiles::Attributes(end) == 0) << row.name; // read-only, hidden gone
         EXPECT_TRUE(!placed || testfiles::ReadBytes(end) == "data") << row.name;
+        // Moved or copied, the file has the permissions of one created there.
+        EXPECT_TRUE(!placed || row.error != 0 || testfiles::HasFolderDacl(end)) << row.name;
         EXPECT_TRUE(!placed || (FileIndex(end) != fetched) == row.copied) << row.name;
         // Nothing of ours may be deleted at the next restart, least of all the placed file.
         const std::string tag = folder.Path().substr(folder.Path().find_last_of('\\') + 1);

@@ -2,6 +2,9 @@
 
 #include "framework/Handle.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -138,5 +141,42 @@ ULONGLONG FileIndex(const std::string& path)
     if (!file || !::GetFileInformationByHandle(file.Get(), &info))
         return 0;
     return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+std::string DaclText(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS)
+        return "unreadable";
+    char* text = nullptr;
+    std::string copy = "unreadable";
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                               &text, nullptr))
+        copy = text;
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+    return copy;
+}
+
+bool GiveOwnDacl(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                                nullptr))
+        return false;
+    const bool given = ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
+    ::LocalFree(descriptor);
+    return given && !HasFolderDacl(path); // else no test could tell a reset from none
+}
+
+bool HasFolderDacl(const std::string& path)
+{
+    const std::string probe = path + "." + UniqueName("dacl");
+    if (!WriteBytes(probe, "probe"))
+        return false;
+    const std::string expected = DaclText(probe);
+    ::DeleteFileA(probe.c_str());
+    return expected != "unreadable" && DaclText(path) == expected;
 }
 } // namespace testfiles

@@ -48,6 +48,7 @@ class PolicyTest : public ::testing::Test
         if (expected == 0)
         {
             EXPECT_EQ(ReadBytes(target), sourceBefore) << label;
+            EXPECT_TRUE(testfiles::HasFolderDacl(target)) << label;
             return;
         }
         EXPECT_EQ(ReadBytes(source), sourceBefore) << label;
@@ -162,7 +163,9 @@ TEST_F(PolicyTest, ConsentPlacesOnlyInsideTheChosenFolder)
     const std::string twice = low.File("twice.tmp");
     ASSERT_TRUE(WriteBytes(lowFetched, kFetched) && WriteBytes(lowProgram, kFetched) && WriteBytes(twice, "twice") &&
                 ::CreateHardLinkA(low.File("twice-link.tmp").c_str(), twice.c_str(), nullptr));
+    ASSERT_TRUE(testfiles::GiveOwnDacl(lowFetched) && testfiles::GiveOwnDacl(lowProgram));
     ASSERT_TRUE(WriteBytes(chosen + "\\renew.exe", "MZ renew") && WriteBytes(outside + "\\renew.exe", "MZ out"));
+    ASSERT_TRUE(testfiles::GiveOwnDacl(chosen + "\\renew.exe"));
 
     ExpectFinish(peer.Session(), lowFetched, chosen + "\\early.txt", kRefused, chosen + "\\early.txt");
     ASSERT_TRUE(peer.Request("Policy"));
