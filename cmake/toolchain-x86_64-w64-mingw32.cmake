@@ -1,4 +1,4 @@
-# Cross-build for 64-bit Windows with the posix thread-model MinGW-w64 compilers.
+# Cross-build for 64-bit Windows with the win32 thread-model MinGW-w64 compilers.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(DA_TARGET_TRIPLE x86_64-w64-mingw32)

@@ -1,5 +1,6 @@
 #include "framework/FrameWnd.h"
 
+#include "framework/CriticalSection.h"
 #include "framework/Exceptions.h"
 #include "framework/WinApp.h"
 
@@ -17,25 +18,25 @@ class CFrameTable
   public:
     void Bind(HWND hwnd, CFrameWnd* frame)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_frames[hwnd] = frame;
     }
 
     void Unbind(HWND hwnd)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_frames.erase(hwnd);
     }
 
     CFrameWnd* Find(HWND hwnd)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         auto found = m_frames.find(hwnd);
         return found == m_frames.end() ? nullptr : found->second;
     }
 
   private:
-    std::mutex m_mutex;
+    CCriticalSection m_lock;
     std::unordered_map<HWND, CFrameWnd*> m_frames;
 };
 

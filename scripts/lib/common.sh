@@ -3,7 +3,7 @@
 
 DA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 DA_BUILD=${DA_BUILD:-$DA_ROOT/build}
-DA_PACKAGES=(cmake make g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+DA_PACKAGES=(cmake make g++ googletest g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
              wine wine64 xvfb x11-utils locales imagemagick clang libclang-rt-dev
              fonts-wine fonts-ipafont-gothic
              openssl osslsigncode unzip python3)

@@ -109,12 +109,20 @@ da_run_in_fresh_prefix() {
     )
 }
 
+# da_check_xp_imports WORK EXE...: fails, showing the gate's report, when an exe imports a function
+# that Windows XP (SP3, or x64 / Server 2003 for 64-bit files) does not export.
+da_check_xp_imports() {
+    local work=$1; shift
+    python3 "$DA_ROOT/scripts/xp-imports/check-xp-imports" "$@" >"$work/imports.log" 2>&1 ||
+        { cat "$work/imports.log"; da_log "an import that Windows XP lacks: $*"; return 1; }
+}
+
 # The packages as an integrator gets them: signed with a throw-away certificate and verified
 # against its authority, their contents checked, and the minimal peer built against the unpacked
 # win64 package (with its prebuilt library, and once from the kit's sources) and run under Wine
 # against the packaged assistant. Needs the build's booted prefix (da_make_prefix).
 da_check_package() {
-    local work=$DA_BUILD/package-check zip arch root exe log kit from expect
+    local work=$DA_BUILD/package-check zip arch root exe log kit from expect triple
     rm -rf "$work"
     mkdir -p "$work"
     da_make_test_certificate "$work/signing" || return 1
@@ -131,16 +139,19 @@ da_check_package() {
             osslsigncode verify -CAfile "$work/signing/ca.pem" -in "$exe" >"$work/verify.log" 2>&1 ||
                 { cat "$work/verify.log"; da_log "signature of $exe does not verify"; return 1; }
         done
-        da_log "$(basename "$zip"): contents and both signatures verified"
+        da_check_xp_imports "$work" "$root/KavoDownloadAssistant.exe" "$root/dlcpeer.exe" || return 1
+        da_log "$(basename "$zip"): contents and both signatures verified, every import on Windows XP"
     done
 
-    root=$work/unpacked/$(basename "$(grep -- '-win64.zip$' "$work/zips")" .zip)
-    for kit in prebuilt source; do
-        from=OFF expect="the prebuilt library"
-        [ $kit = prebuilt ] || from=ON expect="built from the sources"
+    # The 32-bit minimal peer is built only for its imports: it cannot run here.
+    for kit in prebuilt source prebuilt-win32; do
+        from=OFF expect="the prebuilt library" arch=win64 triple=x86_64-w64-mingw32
+        [ $kit != source ] || from=ON expect="built from the sources"
+        [ $kit != prebuilt-win32 ] || arch=win32 triple=i686-w64-mingw32
+        root=$work/unpacked/$(basename "$(grep -- "-$arch.zip\$" "$work/zips")" .zip)
         log=$work/example-$kit.log
         if ! { cmake -S "$DA_ROOT/examples/minimal-peer" -B "$work/example-$kit" -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$DA_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+            -DCMAKE_TOOLCHAIN_FILE="$DA_ROOT/cmake/toolchain-$triple.cmake" \
             -DCMAKE_PREFIX_PATH="$root/sdk" -DKavoPeerKit_FROM_SOURCE=$from &&
             cmake --build "$work/example-$kit" -j"$(nproc)"; } >"$log" 2>&1; then
             cat "$log"
@@ -149,7 +160,10 @@ da_check_package() {
         fi
         grep -q "KavoPeerKit: $expect" "$log" ||
             { cat "$log"; da_log "the package configuration did not take the $kit kit"; return 1; }
+        da_check_xp_imports "$work" "$work/example-$kit/minimal-peer.exe" || return 1
     done
+    da_log "minimal peer: built against both packages' kits, every import on Windows XP"
+    root=$work/unpacked/$(basename "$(grep -- '-win64.zip$' "$work/zips")" .zip)
 
     mkdir -p "$work/placed"
     log=$work/example-run.log

@@ -6,14 +6,13 @@
 #include "framework/Handle.h"
 #include "peerkit/ContentListWriter.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestThread.h"
 
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <future>
-#include <thread>
 
 namespace
 {
@@ -116,17 +115,16 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     EXPECT_EQ(folder.Names(), Names{"list.txt"});
     // Another holder of the lock delays the writer only up to its bound, and the caller is told.
     writer.SetLockTimeout(50);
-    std::promise<void> held, release;
-    std::thread holder([&] {
+    testfiles::CTestEvent held, release;
+    testfiles::CTestThread holder([&] {
         CContentListLock lock(writer.LockName(), nullptr);
-        held.set_value();
-        release.get_future().wait();
+        held.Set();
+        release.Wait();
     });
-    held.get_future().wait();
+    ASSERT_TRUE(held.Wait());
     EXPECT_FALSE(writer.Commit());
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
-    release.set_value();
-    holder.join();
+    release.Set();
 }
 
 std::string DescriptorText(PSECURITY_DESCRIPTOR descriptor)

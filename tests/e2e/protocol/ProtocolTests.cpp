@@ -2,9 +2,7 @@
 // WM_COPYDATA. The record rules themselves are checked by the unit tests and the soak.
 #include "peer/Protocol.h"
 #include "tests/e2e/support/DialogPeer.h"
-
-#include <future>
-#include <thread>
+#include "tests/support/TestThread.h"
 
 namespace
 {
@@ -96,23 +94,21 @@ TEST(Frame, HungReplyWindowDoesNotKeepTheProcessAlive)
 {
     CPeerSession session;
     ASSERT_TRUE(session.Launch());
-    CHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    std::promise<HWND> created;
-    std::thread hung([&] {
-        HWND window =
-            ::CreateWindowExA(0, "STATIC", "hung", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        created.set_value(window);
-        ::WaitForSingleObject(release.Get(), INFINITE); // never pumps while the assistant sends
-        ::DestroyWindow(window);
+    testfiles::CTestEvent created, release;
+    HWND replyWindow = nullptr;
+    testfiles::CTestThread hung([&] {
+        replyWindow = ::CreateWindowExA(0, "STATIC", "hung", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        created.Set();
+        release.Wait(60000); // never pumps while the assistant sends
+        ::DestroyWindow(replyWindow);
     });
-    const HWND replyWindow = created.get_future().get();
+    ASSERT_TRUE(created.Wait());
     ASSERT_TRUE(
         session.SendAttach(peerkit::WindowToWire(session.PeerWindow()), peerkit::WindowToWire(replyWindow)));
     EXPECT_TRUE(session.WaitUntilWorkFileGone(kWaitMs));
     session.DestroyPeerWindow();
     EXPECT_EQ(session.WaitForExit(15000), 3u);
-    ::SetEvent(release.Get());
-    hung.join();
+    release.Set();
 }
 
 // A file still open for writing stays and is read once it is closed, without another signal; a
