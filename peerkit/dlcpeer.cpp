@@ -2,6 +2,7 @@
 // every command and reply as it happens; also shows and sets the placement policy. Its help text
 // below lists the commands, options and exit codes.
 #include "peer/Protocol.h"
+#include "peerkit/CheckCommand.h"
 #include "peerkit/DownloadCommand.h"
 #include "peerkit/FinishPolicySetting.h"
 #include "peerkit/FinishRequest.h"
@@ -22,6 +23,7 @@ constexpr const char* kVersion = DLCPEER_VERSION;
 constexpr const char* kHelp =
     R"(usage: dlcpeer [--exe PATH] [--xp] [--end quit|destroy] [--shots] [COMMAND [OPERAND...]]
        dlcpeer policy [0|1|2]
+       dlcpeer [--exe PATH] check
        dlcpeer --help | --version
 
 A command-line peer: starts the assistant, attaches (command 1), runs COMMAND and ends the
@@ -38,6 +40,12 @@ Commands:
                            each placed with command 3. With FOLDER (created when missing) a scripted
                            user answers every dialog, trying the folder UNWRITABLE first when given;
                            without it whoever sits at the display answers
+  check                    checks, on the Windows it runs on, what the assistant claims and tests
+                           under Wine cannot show: the work folder is writable at low integrity,
+                           every import is there, the folder dialog comes to the front, a placed
+                           file takes its folder's DACL and loses its low label, and a copy of
+                           dlcpeer at low integrity can drive the assistant. One line per claim:
+                           PASS, FAIL or "not checkable here" with the reason
   policy [0|1|2]           starts no assistant: shows the placement policy FinishPolicy (the user's
                            value, the machine's value, which overrides it, and the level in force);
                            with a level, first writes the user's value. Command 3 takes the paths
@@ -62,7 +70,7 @@ Exit codes:
   4  no reply in time
   5  the download was given up by the user (reply 3 without a folder)
 Which command can end how: attach 0 1 2 4; finish 0 1 2 3 4; download 0 1 2 4 5;
-typical 0 1 2 3 4 5; policy 0 1 2.
+typical 0 1 2 3 4 5; policy 0 1 2; check 0 1 2 (1: a claim failed).
 )";
 
 struct Arguments
@@ -88,7 +96,8 @@ struct CommandShape
 const CommandShape kCommands[] = {
     {"attach", 0, 0, "no operand"},         {"finish", 2, 2, "SOURCE DESTINATION"},
     {"download", 0, 1, "at most a FOLDER"}, {"typical", 0, 2, "at most FOLDER UNWRITABLE"},
-    {"policy", 0, 1, "at most a level"},
+    {"policy", 0, 1, "at most a level"},    {"check", 0, 0, "no operand"},
+    {"check-low", 2, 2, "READY-EVENT LOCK-NAME"},
 };
 
 bool IsFolder(const std::string& path)
@@ -257,6 +266,12 @@ Outcome RunCommand(peerkit::CPeerSession& session, const Arguments& args)
     return Outcome::Done;
 }
 
+std::string AssistantPath(const Arguments& args)
+{
+    return args.options.assistantPath.empty() ? peerkit::CPeerSession::DefaultAssistantPath()
+                                              : args.options.assistantPath;
+}
+
 // Checked first, because the assistant itself says nothing when it cannot start or work.
 bool CanStart(const peerkit::CPeerSession& session, const std::string& exe)
 {
@@ -277,8 +292,7 @@ bool CanStart(const peerkit::CPeerSession& session, const std::string& exe)
 Outcome RunSession(const Arguments& args)
 {
     peerkit::CPeerSession session(args.options);
-    std::string exe = args.options.assistantPath.empty() ? peerkit::CPeerSession::DefaultAssistantPath()
-                                                         : args.options.assistantPath;
+    std::string exe = AssistantPath(args);
     if (!CanStart(session, exe))
         return Outcome::Failed;
     std::printf("work file: %s\n", session.WorkFilePath().c_str());
@@ -320,6 +334,10 @@ int main(int argc, char** argv)
         std::printf("dlcpeer %s\n", kVersion);
     else if (args.command == "policy")
         return static_cast<int>(RunPolicy(args.operands));
+    else if (args.command == "check")
+        return static_cast<int>(peerkit::RunCheckCommand(AssistantPath(args)));
+    else if (args.command == "check-low") // what check starts at low integrity
+        return static_cast<int>(peerkit::RunLowIntegrityPeer(args.operands[0], args.operands[1]));
     else
         return static_cast<int>(RunSession(args));
     return static_cast<int>(Outcome::Done);
