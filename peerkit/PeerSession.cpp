@@ -40,6 +40,18 @@ std::string WithBackslash(std::string folder)
     return folder;
 }
 
+// The folder part of path with its backslash, or nothing. Steps by whole characters: the trail byte
+// 0x5C of a double-byte character is no separator.
+std::string FolderOf(const std::string& path)
+{
+    const char* start = path.c_str();
+    const char* end = start;
+    for (const char* p = start; *p; p = ::CharNextA(p))
+        if (*p == '\\')
+            end = p + 1;
+    return path.substr(0, static_cast<size_t>(end - start));
+}
+
 // Steps by whole characters: the trail byte 0x5C of a double-byte character is no separator.
 void CreateFolderChain(const std::string& folder)
 {
@@ -219,9 +231,7 @@ std::string CPeerSession::DefaultAssistantPath()
 {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + "KavoDownloadAssistant.exe";
+    return FolderOf(path) + "KavoDownloadAssistant.exe";
 }
 
 std::string CPeerSession::FindWorkFolder(WorkFolderKind kind)
@@ -242,7 +252,7 @@ std::string CPeerSession::FindWorkFolder(WorkFolderKind kind)
 bool CPeerSession::Launch()
 {
     std::string path = m_options.assistantPath.empty() ? DefaultAssistantPath() : m_options.assistantPath;
-    std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    std::string folder = FolderOf(path);
     // Starting a process now and then fails under Wine on a loaded machine before the program
     // runs at all; a second attempt starts it. Each failure is reported with its error number.
     constexpr int kAttempts = 3;
@@ -301,7 +311,10 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
         [&] {
             file = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-            return file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION;
+            // A work file the assistant has deleted while another process still holds it open
+            // is delete-pending until then, and refuses with 5 rather than 32.
+            const DWORD error = file == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+            return error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED;
         },
         10);
     if (file == INVALID_HANDLE_VALUE)

@@ -129,4 +129,18 @@ TEST_F(FinishTest, Cp932NamesArePlacedByWholeCharacters)
     }
     EXPECT_EQ(NamesIn(folder.Path()), Names{"\x95\x5C"});
 }
+
+// The kit starts an assistant whose own name ends in so (83 5C): its folder is cut by whole
+// characters. Runs after the suite above has ended its assistant.
+TEST(Cp932Kit, LaunchesAnAssistantWhoseNameEndsInA5CByte)
+{
+    ASSERT_EQ(::GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with its locale generated";
+    testfiles::CTempFolder folder("launch");
+    peerkit::SessionOptions options;
+    options.assistantPath = folder.File("\x83\x5C.exe");
+    ASSERT_TRUE(::CopyFileA(peerkit::CPeerSession::DefaultAssistantPath().c_str(), options.assistantPath.c_str(), TRUE));
+    peerkit::CPeerSession session(options);
+    ASSERT_TRUE(session.Launch());
+    EXPECT_TRUE(session.Attach(e2e::kWaitMs));
+}
 } // namespace
