@@ -77,7 +77,9 @@ TEST(Soak, TwoThousandCommandsAreServedWithoutGrowth)
         ::DeleteFileA(destination.c_str());
         return reply && reply->code == protocol::kReplyFinished && reply->data == expected && placed;
     };
-    // A cycle of 20: each malformed file once, then seven commands that are answered.
+    // A cycle of 20: each malformed file once, then seven commands that are answered. kind names
+    // what the command was, for the failure's message.
+    std::string kind;
     auto run = [&](int index) {
         const std::string name = folder.File(std::to_string(index));
         const size_t step = static_cast<size_t>(index) % 20;
@@ -87,6 +89,8 @@ TEST(Soak, TwoThousandCommandsAreServedWithoutGrowth)
         if (step < malformed.size() && (!stays || stayingCycle))
         {
             const Bytes& file = index % 500 == 5 ? oversized : malformed[step]; // a large block now and then
+            kind = (index % 500 == 5 ? "an oversized work file" : "malformed work file " + std::to_string(step)) +
+                   (step < 4 ? ", which stays" : ", which goes");
             if (!session.WriteWorkFile(file) || !session.SignalRequest())
                 return false;
             if (step >= 4)
@@ -101,22 +105,27 @@ TEST(Soak, TwoThousandCommandsAreServedWithoutGrowth)
         switch (step < malformed.size() ? 0 : step - malformed.size())
         {
         case 0:
+            kind = "command 1";
             return session.Attach(kWaitMs).value_or(peerkit::Reply()).code == protocol::kReplyAttached &&
                    session.TakeReplies().empty();
         case 1:
-            return finish(name + ".exe", name + "-placed.exe", 0); // copied
+            kind = "command 3 copying an executable";
+            return finish(name + ".exe", name + "-placed.exe", 0);
         case 2:
-            return finish(name + ".exe", name + ".exe", 0); // renewed in place
+            kind = "command 3 renewing an executable in place";
+            return finish(name + ".exe", name + ".exe", 0);
         case 3:
+            kind = "command 3 with a missing source";
             return finish(name + ".tmp", name + ".dat", ERROR_FILE_NOT_FOUND);
         default:
-            return finish(name + ".tmp", name + ".dat", 0); // moved
+            kind = "command 3 moving a file";
+            return finish(name + ".tmp", name + ".dat", 0);
         }
     };
     ULONGLONG baseline = 0;
     for (int index = 1; index < 2000; ++index)
     {
-        ASSERT_TRUE(run(index)) << "command " << index + 1;
+        ASSERT_TRUE(run(index)) << "command " << index + 1 << ": " << kind;
         if (index + 1 == 100) // five cycles: whatever the process keeps for good is in
             baseline = PrivateBytes(session.Process());
     }

@@ -7,6 +7,7 @@
 #include "peer/Protocol.h"
 #include "peerkit/ContentListWriter.h"
 #include "peerkit/FinishRequest.h"
+#include "peerkit/MessagePump.h"
 #include "tests/e2e/support/DialogPeer.h"
 
 #include <algorithm>
@@ -103,8 +104,11 @@ TEST(TypicalDownload, FromStartToEnd)
         // same way (its path holds a trail byte 0x5C in the Japanese run), asks nothing meanwhile.
         CContentListLock held = writer.Lock();
         EXPECT_TRUE(peer.Choose(folder));
-        session.Pump(4000); // longer than a dialog takes to close under Wine, shorter than the 5 s bound
-        EXPECT_FALSE(peerkit::CDialogDriver(session.ProcessId()).FindMessageBox()) << "the lock was ignored";
+        // Once the dialog has gone, the assistant reads the list: a question within the next second
+        // would be one asked without the lock.
+        const peerkit::CDialogDriver driver(session.ProcessId());
+        EXPECT_TRUE(peerkit::PumpMessagesUntil(e2e::kWaitMs, nullptr, [&] { return !driver.FindFolderDialog(); }, 20));
+        EXPECT_FALSE(driver.WaitForMessageBox(1000)) << "the lock was ignored";
     }
     EXPECT_TRUE(peer.Answer({contents[0].fileName}, IDYES));
     EXPECT_TRUE(peer.Answer({contents[1].fileName}, IDYES));
