@@ -1,6 +1,7 @@
 // Placing fetched files on real files under Wine. Which payloads get a reply is decided by the
 // record's decoding, tested natively.
 #include "environment/FileFinalizer.h"
+#include "framework/Exceptions.h"
 #include "framework/Handle.h"
 #include "tests/support/TestFiles.h"
 
@@ -88,5 +89,40 @@ TEST(PlaceFetchedFile, PlacementRules)
         const std::string tag = folder.Path().substr(folder.Path().find_last_of('\\') + 1);
         EXPECT_EQ(PendingRenames().find(tag), std::string::npos) << row.name;
     }
+}
+
+// A policy that cannot be read refuses command 3 with the number of its failure, and touches
+// nothing; it is asked only for a whole record.
+TEST(FinishResultFor, AnUnreadablePolicyRefusesWithItsError)
+{
+    testfiles::CTempFolder folder("unreadable");
+    const std::string source = folder.File("fetched.tmp"), destination = folder.File("placed.txt");
+    ASSERT_TRUE(testfiles::WriteBytes(source, "data"));
+    std::vector<std::uint8_t> payload(524, 0);
+    payload[0] = 0x0C;
+    payload[1] = 0x02;
+    std::copy(source.begin(), source.end(), payload.begin() + 4);
+    std::copy(destination.begin(), destination.end(), payload.begin() + 264);
+    struct
+    {
+        const char* name;
+        std::function<FinishPolicy()> readPolicy;
+        std::uint32_t result;
+    } const rows[] = {
+        {"registry failure", [] () -> FinishPolicy { throw CResourceException(ERROR_KEY_DELETED); }, ERROR_KEY_DELETED},
+        {"file failure", [] () -> FinishPolicy { throw CFileException(ERROR_LOCK_VIOLATION, "x"); }, ERROR_LOCK_VIOLATION},
+        {"no memory", [] () -> FinishPolicy { throw std::bad_alloc(); }, ERROR_NOT_ENOUGH_MEMORY},
+        {"a failure without a number", [] () -> FinishPolicy { throw CUserException(0); }, ERROR_GEN_FAILURE},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(FinishResultFor(payload, row.readPolicy, CChosenFolders()), row.result) << row.name;
+        EXPECT_EQ(folder.Names(), Names{"fetched.tmp"}) << row.name;
+    }
+    const auto unasked = [] () -> FinishPolicy { throw CResourceException(ERROR_KEY_DELETED); };
+    EXPECT_EQ(FinishResultFor(std::vector<std::uint8_t>(payload.begin(), payload.end() - 1), unasked, CChosenFolders()),
+              std::nullopt);
+    EXPECT_EQ(FinishResultFor(payload, [] { return FinishPolicy::AsNamed; }, CChosenFolders()), 0u);
+    EXPECT_EQ(folder.Names(), Names{"placed.txt"});
 }
 } // namespace
