@@ -58,10 +58,7 @@ UINT MessageForCommand(std::uint32_t commandCode)
 }
 } // namespace
 
-CMainFrame::CMainFrame()
-{
-    m_hChooserMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
-}
+CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame()
 {
@@ -71,13 +68,8 @@ CMainFrame::~CMainFrame()
     RequestStop();
     if (m_pWatchdog)
     {
-        ::WaitForSingleObject(m_pWatchdog->m_hThread, INFINITE);
+        ::WaitForSingleObject(m_pWatchdog->m_hThread.Get(), INFINITE);
         m_pWatchdog.reset();
-    }
-    if (m_hChooserMutex)
-    {
-        ::CloseHandle(m_hChooserMutex);
-        m_hChooserMutex = nullptr;
     }
 }
 
@@ -181,7 +173,7 @@ void CMainFrame::OnTimer(UINT_PTR)
 
 bool CMainFrame::WatchdogEnded() const
 {
-    return !m_pWatchdog || ::WaitForSingleObject(m_pWatchdog->m_hThread, 0) != WAIT_TIMEOUT;
+    return !m_pWatchdog || ::WaitForSingleObject(m_pWatchdog->m_hThread.Get(), 0) != WAIT_TIMEOUT;
 }
 
 int CMainFrame::PollWorkFile()

@@ -39,7 +39,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     HWND PeerWindow() const override { return m_hPeerWnd.load(); }
     HWND ReplyWindow() const override { return m_hReplyWnd; }
     bool StopRequested() const override { return m_bStop.load() != FALSE; }
-    HANDLE ChooserMutex() const override { return m_hChooserMutex; }
+    HANDLE ChooserMutex() const override { return m_hChooserMutex.Get(); }
     HWND FrameWindow() const override { return m_hWnd; }
     HWND OpenChooserDialog() const override { return m_hChooserDialog.load(); }
     void SetOpenChooserDialog(HWND dialog) override { m_hChooserDialog.store(dialog); }
@@ -47,7 +47,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     std::atomic<HWND> m_hPeerWnd{nullptr};
     HWND m_hReplyWnd = nullptr;
     std::unique_ptr<CWinThread> m_pWatchdog;
-    HANDLE m_hChooserMutex = nullptr;
+    CHandle m_hChooserMutex{::CreateMutexA(nullptr, FALSE, nullptr)};
     UINT_PTR m_nTimer = 0;
     // Raised while a command's handler runs.
     BOOL m_bBusy = FALSE;

@@ -19,23 +19,18 @@ HANDLE CreateOrOpenMutex(const std::string& name, SECURITY_ATTRIBUTES* security)
 } // namespace
 
 CContentListLock::CContentListLock(const std::string& name, SECURITY_ATTRIBUTES* security, DWORD timeoutMs)
-    : m_hMutex(CreateOrOpenMutex(name, security))
+    : m_hMutex(CreateOrOpenMutex(name, security)), m_hold(TakeHold(m_hMutex, timeoutMs))
 {
-    if (!m_hMutex)
-        throw CResourceException(::GetLastError());
-    // An abandoned mutex is ours all the same: the writer that died held the lock, and the file
-    // it left is what any reader would find.
-    DWORD wait = ::WaitForSingleObject(m_hMutex.Get(), timeoutMs);
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
-    {
-        DWORD error = wait == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_TIMEOUT) : ::GetLastError();
-        m_hMutex.Reset();
-        throw CResourceException(error);
-    }
 }
 
-CContentListLock::~CContentListLock()
+// A writer that died holding the lock left the file that any reader would find: an abandoned
+// mutex is ours all the same (CMutexHold counts it as owned).
+CMutexHold CContentListLock::TakeHold(const CHandle& mutex, DWORD timeoutMs)
 {
-    if (m_hMutex)
-        ::ReleaseMutex(m_hMutex.Get());
+    if (!mutex)
+        throw CResourceException(::GetLastError());
+    CMutexHold hold(mutex.Get(), timeoutMs);
+    if (!hold.Owned())
+        throw CResourceException(hold.Failure());
+    return hold;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Handle.h"
+#include "framework/MutexHold.h"
 
 #include <string>
 
@@ -12,10 +13,12 @@ class CContentListLock
     // Creates the mutex, or opens it when another process has, and waits for it at most timeoutMs.
     // An empty name gives a private mutex. CResourceException when it cannot be had in time.
     CContentListLock(const std::string& name, SECURITY_ATTRIBUTES* security, DWORD timeoutMs = INFINITE);
-    ~CContentListLock();
     CContentListLock(CContentListLock&& other) noexcept = default;
     CContentListLock& operator=(CContentListLock&&) = delete;
 
   private:
+    static CMutexHold TakeHold(const CHandle& mutex, DWORD timeoutMs);
+
     CHandle m_hMutex;
+    CMutexHold m_hold; // released before the handle closes
 };

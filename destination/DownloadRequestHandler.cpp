@@ -3,6 +3,7 @@
 #include "destination/FolderChooser.h"
 #include "destination/SystemDownloadDesk.h"
 #include "environment/PathForm.h"
+#include "framework/MutexHold.h"
 #include "framework/WinApp.h"
 #include "peer/Protocol.h"
 #include "resources/resource.h"
@@ -15,31 +16,6 @@ namespace
 {
 // A parent chain is never this long; the bound keeps a broken chain from hanging the UI thread.
 constexpr int kMaxAncestors = 256;
-
-// Holds the chooser mutex for one showing of the dialog, so the watchdog can tell it is open.
-class CMutexHold
-{
-  public:
-    explicit CMutexHold(HANDLE mutex) : m_hMutex(mutex)
-    {
-        if (m_hMutex)
-        {
-            DWORD waited = ::WaitForSingleObject(m_hMutex, INFINITE);
-            m_bOwned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-        }
-    }
-    ~CMutexHold()
-    {
-        if (m_bOwned)
-            ::ReleaseMutex(m_hMutex);
-    }
-    CMutexHold(const CMutexHold&) = delete;
-    CMutexHold& operator=(const CMutexHold&) = delete;
-
-  private:
-    HANDLE m_hMutex;
-    bool m_bOwned = false;
-};
 
 // The new-style folder dialog needs a single-threaded COM apartment on the thread that shows it.
 class CComApartment
@@ -183,7 +159,8 @@ bool CDownloadRequestHandler::ChooseWritableFolder(FolderChooser& chooser)
 
 int CDownloadRequestHandler::BrowseHoldingMutex(FolderChooser& chooser)
 {
-    CMutexHold hold(m_link.ChooserMutex());
+    // Held for one showing of the dialog, so the watchdog can tell it is open.
+    CMutexHold hold(m_link.ChooserMutex(), INFINITE);
     return m_desk.Browse(chooser);
 }
 

@@ -32,16 +32,9 @@ FolderChooser::FolderChooser(HWND owner, LPCITEMIDLIST root, LPCITEMIDLIST initi
     m_info.lpfn = &FolderChooser::DialogCallback;
     m_info.lParam = reinterpret_cast<LPARAM>(this);
     m_info.iImage = 0;
-    if (FAILED(::SHGetMalloc(&m_pAllocator)))
-        m_pAllocator = nullptr;
 }
 
-FolderChooser::~FolderChooser()
-{
-    FreeResult();
-    if (m_pAllocator)
-        m_pAllocator->Release();
-}
+FolderChooser::~FolderChooser() = default;
 
 void FolderChooser::SetOption(DWORD option, const char* text)
 {
@@ -74,27 +67,20 @@ int FolderChooser::Browse()
 
 int FolderChooser::Browse(const DialogFunction& showDialog)
 {
-    FreeResult();
-    m_pResult = showDialog(m_info);
+    m_result.Adopt(nullptr);
+    m_result.Adopt(showDialog(m_info));
     if (m_observer)
         m_observer(nullptr);
-    return m_pResult ? IDOK : IDCANCEL;
+    return m_result.Get() ? IDOK : IDCANCEL;
 }
 
 std::string FolderChooser::GetSelectedPath() const
 {
     char path[MAX_PATH] = {};
-    if (m_pResult)
-        ::SHGetPathFromIDListA(m_pResult, path);
+    if (m_result.Get())
+        ::SHGetPathFromIDListA(m_result.Get(), path);
     path[MAX_PATH - 1] = '\0';
     return path;
-}
-
-void FolderChooser::FreeResult() noexcept
-{
-    if (m_pResult && m_pAllocator)
-        m_pAllocator->Free(m_pResult);
-    m_pResult = nullptr;
 }
 
 int CALLBACK FolderChooser::DialogCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data) noexcept

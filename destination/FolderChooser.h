@@ -2,6 +2,8 @@
 // are no file-system folder and, on request, shows the path and checks that the folder is writable.
 #pragma once
 
+#include "destination/ItemIdListHolder.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -37,7 +39,7 @@ class FolderChooser
     // Result's file-system path; empty when there is none.
     std::string GetSelectedPath() const;
 
-    LPCITEMIDLIST Result() const noexcept { return m_pResult; }
+    LPCITEMIDLIST Result() const noexcept { return m_result.Get(); }
     void SetInitialSelection(LPCITEMIDLIST list) noexcept { m_pInitialSelection = list; }
     LPCITEMIDLIST InitialSelection() const noexcept { return m_pInitialSelection; }
     // Told the dialog's window once it is initialised, and null once Browse returns.
@@ -51,14 +53,12 @@ class FolderChooser
     void OnInitialized(HWND dialog);
     void OnSelectionChanged(HWND dialog, LPCITEMIDLIST item);
     void ShowWritability(HWND dialog, const std::string& path);
-    void FreeResult() noexcept;
 
     BROWSEINFOA m_info = {};
     LPCITEMIDLIST m_pInitialSelection = nullptr;
-    LPITEMIDLIST m_pResult = nullptr;
+    ItemIdListHolder m_result; // what the dialog returned, freed with the shell allocator
     DWORD m_dwOptions = 0;
     std::string m_strTitle;
     std::string m_strRefusalText;
-    IMalloc* m_pAllocator = nullptr;
     DialogObserver m_observer;
 };

@@ -4,6 +4,7 @@
 #include "environment/PlacedFileSecurity.h"
 #include "environment/ProtectedMode.h"
 #include "framework/Exceptions.h"
+#include "framework/SystemFunction.h"
 
 #include <shlwapi.h>
 
@@ -158,7 +159,7 @@ using SetFileInformationFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LP
 BOOL SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
 {
     static const SetFileInformationFn function =
-        GetProcAddressAs<SetFileInformationFn>(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle");
+        LoadedSystemFunction<SetFileInformationFn>("kernel32.dll", "SetFileInformationByHandle");
     if (!function)
     {
         ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);

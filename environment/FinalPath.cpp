@@ -1,5 +1,7 @@
 #include "environment/FinalPath.h"
 
+#include "framework/SystemFunction.h"
+
 #include <vector>
 
 namespace
@@ -10,7 +12,7 @@ using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 GetFinalPathFn FinalPathFunction()
 {
     static const GetFinalPathFn function =
-        GetProcAddressAs<GetFinalPathFn>(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
+        LoadedSystemFunction<GetFinalPathFn>("kernel32.dll", "GetFinalPathNameByHandleW");
     return function;
 }
 } // namespace

@@ -2,11 +2,13 @@
 
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
+#include "framework/SystemFunction.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -59,8 +61,8 @@ std::string NarrowFromWide(const wchar_t* text)
 // searched from its folder first.
 HMODULE LoadSystemLibrary(const char* fileName)
 {
-    HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
-    if (kernel32 && ::GetProcAddress(kernel32, "AddDllDirectory"))
+    using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
+    if (LoadedSystemFunction<AddDllDirectoryFn>("kernel32.dll", "AddDllDirectory"))
         return ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     char folder[MAX_PATH] = {};
     UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
@@ -114,10 +116,11 @@ bool GetLowTempFolder(std::string& folder)
     if (!getKnownFolderPath)
         return false;
     PWSTR wide = nullptr;
-    if (FAILED(getKnownFolderPath(kFolderIdLocalAppData, 0, nullptr, &wide)))
+    const HRESULT found = getKnownFolderPath(kFolderIdLocalAppData, 0, nullptr, &wide);
+    const std::unique_ptr<wchar_t, decltype(&::CoTaskMemFree)> owned(wide, &::CoTaskMemFree);
+    if (FAILED(found))
         return false;
-    std::string localAppData = NarrowFromWide(wide);
-    ::CoTaskMemFree(wide);
+    std::string localAppData = NarrowFromWide(owned.get());
     size_t run = TrailingBackslashRun(localAppData, SystemCodePage());
     if (run != std::string::npos)
         localAppData.erase(run);

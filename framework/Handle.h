@@ -99,10 +99,3 @@ using CFindHandle = CUniqueHandle<CFindHandleTraits>;
 using CRegKey = CUniqueHandle<CRegKeyTraits>;
 using CLibrary = CUniqueHandle<CLibraryTraits>;
 using CWindowHandle = CUniqueHandle<CWindowTraits>;
-
-// GetProcAddress with the function's real type; the detour through void(*)() keeps the cast legal
-// and quiet on every compiler.
-template <class Function> Function GetProcAddressAs(HMODULE module, const char* name) noexcept
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}

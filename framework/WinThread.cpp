@@ -6,12 +6,6 @@
 
 #include <new>
 
-CWinThread::~CWinThread()
-{
-    if (m_hThread)
-        ::CloseHandle(m_hThread);
-}
-
 unsigned __stdcall CWinThread::Entry(void* self) noexcept
 {
     auto* thread = static_cast<CWinThread*>(self);
@@ -38,10 +32,10 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
         delete thread;
         return nullptr;
     }
-    thread->m_hThread = reinterpret_cast<HANDLE>(handle);
+    thread->m_hThread.Reset(reinterpret_cast<HANDLE>(handle));
     thread->m_nThreadID = id;
-    ::SetThreadPriority(thread->m_hThread, priority);
+    ::SetThreadPriority(thread->m_hThread.Get(), priority);
     if (!(createFlags & CREATE_SUSPENDED))
-        ::ResumeThread(thread->m_hThread);
+        ::ResumeThread(thread->m_hThread.Get());
     return thread;
 }

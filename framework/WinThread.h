@@ -2,6 +2,8 @@
 // unless m_bAutoDelete was cleared first (start the thread CREATE_SUSPENDED to do that safely).
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 class CFrameWnd;
@@ -12,13 +14,13 @@ class CWinThread
 {
   public:
     CWinThread(AFX_THREADPROC proc, LPVOID param) noexcept : m_pfnThreadProc(proc), m_pThreadParams(param) {}
-    virtual ~CWinThread();
+    virtual ~CWinThread() = default;
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
 
-    DWORD ResumeThread() noexcept { return ::ResumeThread(m_hThread); }
+    DWORD ResumeThread() noexcept { return ::ResumeThread(m_hThread.Get()); }
 
-    HANDLE m_hThread = nullptr;
+    CHandle m_hThread;
     DWORD m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
     // The application's main window when the thread was started: a worker thread's main window.

@@ -2,6 +2,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
+#include "framework/MutexHold.h"
 #include "framework/WinApp.h"
 #include "peer/Protocol.h"
 #include "resources/resource.h"
@@ -106,12 +107,8 @@ void DismissDialogs(IWatchedFrame& frame, HWND frameWindow, const WatchdogTiming
     DWORD uiThread = frameWindow ? ::GetWindowThreadProcessId(frameWindow, nullptr) : 0;
 
     // While the folder dialog is open the UI thread holds this mutex; give it a second.
-    HANDLE chooserMutex = frame.ChooserMutex();
-    if (chooserMutex)
     {
-        DWORD waited = ::WaitForSingleObject(chooserMutex, timings.chooserMutexWaitMs);
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-            ::ReleaseMutex(chooserMutex);
+        CMutexHold held(frame.ChooserMutex(), timings.chooserMutexWaitMs);
     }
     if (!uiThread)
         return;
@@ -183,13 +180,6 @@ UINT WatchdogThreadProc(LPVOID param)
 void SetStopFlagUnderStopMutex(std::atomic<BOOL>& stopFlag)
 {
     CHandle mutex(::CreateMutexA(nullptr, FALSE, protocol::kStopMutexName));
-    bool owned = false;
-    if (mutex)
-    {
-        DWORD waited = ::WaitForSingleObject(mutex.Get(), kStopMutexWaitMs);
-        owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
+    CMutexHold held(mutex.Get(), kStopMutexWaitMs);
     stopFlag.store(TRUE);
-    if (owned)
-        ::ReleaseMutex(mutex.Get());
 }

@@ -1,5 +1,7 @@
 #include "peerkit/FinishPolicySetting.h"
 
+#include "framework/Handle.h"
+
 namespace peerkit
 {
 namespace
@@ -12,15 +14,12 @@ const char* SubkeyOf(HKEY root)
 
 bool WriteUserFinishPolicy(DWORD level)
 {
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    CRegKey key;
+    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
                                   nullptr);
     if (status == ERROR_SUCCESS)
-    {
-        status = RegSetValueExA(key, kFinishPolicyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level),
+        status = RegSetValueExA(key.Get(), kFinishPolicyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level),
                                 sizeof level);
-        RegCloseKey(key);
-    }
     SetLastError(static_cast<DWORD>(status));
     return status == ERROR_SUCCESS;
 }
@@ -28,14 +27,14 @@ bool WriteUserFinishPolicy(DWORD level)
 std::optional<DWORD> ReadFinishPolicyUnder(HKEY root)
 {
     // RegGetValueA is missing from 32-bit Windows XP, where peers run too.
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, SubkeyOf(root), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    CRegKey key;
+    if (RegOpenKeyExA(root, SubkeyOf(root), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(key, kFinishPolicyValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
+    LONG status =
+        RegQueryValueExA(key.Get(), kFinishPolicyValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value)
         return std::nullopt;
     return value;

@@ -1,5 +1,7 @@
 #include "peerkit/MachineProbes.h"
 
+#include "framework/SystemFunction.h"
+
 #include <aclapi.h>
 #include <sddl.h>
 
@@ -99,8 +101,8 @@ template <class T> const T* At(const BYTE* base, DWORD imageSize, DWORD rva)
 
 bool IsWine()
 {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+    using WineVersionFn = const char*(CDECL*)();
+    return LoadedSystemFunction<WineVersionFn>("ntdll.dll", "wine_get_version") != nullptr;
 }
 
 bool HasIntegrityLevels()

@@ -2,6 +2,7 @@
 
 #include "peerkit/MessagePump.h"
 
+#include "framework/SystemFunction.h"
 #include "peer/Protocol.h"
 
 #include <shlobj.h>
@@ -342,8 +343,7 @@ bool CPeerSession::RequestSignalled() const
         LONG eventState;
     };
     using NtQueryEventFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    static const auto query = reinterpret_cast<NtQueryEventFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryEvent")));
+    static const auto query = LoadedSystemFunction<NtQueryEventFn>("ntdll.dll", "NtQueryEvent");
     EventBasicInformation info = {};
     if (!query || !m_requestEvent || query(m_requestEvent, 0, &info, sizeof info, nullptr) < 0)
         return false;

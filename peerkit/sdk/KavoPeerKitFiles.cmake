@@ -5,10 +5,10 @@ set(KavoPeerKit_PUBLIC_HEADERS
     peerkit/PeerSession.h peerkit/Reply.h peerkit/MessagePump.h peerkit/DownloadRequestBuilder.h peerkit/FinishRequest.h
     peerkit/ContentListWriter.h peerkit/FinishPolicySetting.h peer/Protocol.h contentlist/ContentListLock.h
     contentlist/ContentListText.h contentlist/ContentRecord.h contentlist/ContentRecordMap.h
-    contentlist/ContentListLockSecurity.h framework/CodePage.h framework/Handle.h)
+    contentlist/ContentListLockSecurity.h framework/CodePage.h framework/Handle.h framework/MutexHold.h)
 set(KavoPeerKit_PRIVATE_HEADERS
     contentlist/CharStep.h contentlist/CsvTokenizer.h contentlist/LineFormat.h contentlist/ReplacementFile.h
-    framework/Exceptions.h)
+    framework/Exceptions.h framework/SystemFunction.h)
 set(KavoPeerKit_SOURCES
     peerkit/PeerSession.cpp peerkit/Reply.cpp peerkit/DownloadRequestBuilder.cpp peerkit/ContentListWriter.cpp
     peerkit/FinishRequest.cpp peerkit/FinishPolicySetting.cpp contentlist/ContentListLock.cpp
