@@ -3,6 +3,7 @@
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
 #include "framework/SystemFunction.h"
+#include "framework/SystemVersion.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -94,12 +95,7 @@ bool IsVistaOrLater()
     int answer = g_versionAnswer.load();
     if (answer >= 0)
         return answer == 1;
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-#ifdef _MSC_VER
-#pragma warning(suppress : 4996)
-#endif
-    ::GetVersionExA(&info);
+    const OSVERSIONINFOA info = ReportedSystemVersion();
     answer = ClassifyVersion(info.dwPlatformId, info.dwMajorVersion);
     if (answer < 0)
         return false;

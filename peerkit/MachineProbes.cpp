@@ -1,6 +1,7 @@
 #include "peerkit/MachineProbes.h"
 
 #include "framework/SystemFunction.h"
+#include "framework/SystemVersion.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -14,17 +15,6 @@ namespace probes
 namespace
 {
 constexpr const char* kLowIntegritySid = "S-1-16-4096";
-
-bool IsVistaOrLater()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-#ifdef _MSC_VER
-#pragma warning(suppress : 4996)
-#endif
-    ::GetVersionExA(&info);
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6;
-}
 
 // The last sub-authority of a mandatory label's SID is its level.
 std::optional<DWORD> LevelOfSid(PSID sid)
@@ -107,7 +97,7 @@ bool IsWine()
 
 bool HasIntegrityLevels()
 {
-    return IsVistaOrLater() && !IsWine();
+    return IsVistaOrLaterSystem() && !IsWine();
 }
 
 std::optional<DWORD> IntegrityOf(const std::string& path)

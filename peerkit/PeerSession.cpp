@@ -3,6 +3,7 @@
 #include "peerkit/MessagePump.h"
 
 #include "framework/SystemFunction.h"
+#include "framework/SystemVersion.h"
 #include "peer/Protocol.h"
 
 #include <shlobj.h>
@@ -19,17 +20,6 @@ namespace
 constexpr const char* kWindowClass = "DaPeerKitWindow";
 constexpr DWORD kWorkFileBusyWaitMs = 2000;
 constexpr DWORD kLaunchRetryPauseMs = 250;
-
-bool IsVistaOrLaterHere()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-#ifdef _MSC_VER
-#pragma warning(suppress : 4996)
-#endif
-    ::GetVersionExA(&info);
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6;
-}
 
 std::string WithBackslash(std::string folder)
 {
@@ -238,7 +228,7 @@ std::string CPeerSession::DefaultAssistantPath()
 std::string CPeerSession::FindWorkFolder(WorkFolderKind kind)
 {
     if (kind == WorkFolderKind::Automatic)
-        kind = IsVistaOrLaterHere() ? WorkFolderKind::LowTemp : WorkFolderKind::OrdinaryTemp;
+        kind = IsVistaOrLaterSystem() ? WorkFolderKind::LowTemp : WorkFolderKind::OrdinaryTemp;
     if (kind == WorkFolderKind::LowTemp)
     {
         char localAppData[MAX_PATH] = {};

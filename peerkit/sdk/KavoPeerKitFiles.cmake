@@ -8,7 +8,7 @@ set(KavoPeerKit_PUBLIC_HEADERS
     contentlist/ContentListLockSecurity.h framework/CodePage.h framework/Handle.h framework/MutexHold.h)
 set(KavoPeerKit_PRIVATE_HEADERS
     contentlist/CharStep.h contentlist/CsvTokenizer.h contentlist/LineFormat.h contentlist/ReplacementFile.h
-    framework/Exceptions.h framework/SystemFunction.h)
+    framework/Exceptions.h framework/SystemFunction.h framework/SystemVersion.h)
 set(KavoPeerKit_SOURCES
     peerkit/PeerSession.cpp peerkit/Reply.cpp peerkit/DownloadRequestBuilder.cpp peerkit/ContentListWriter.cpp
     peerkit/FinishRequest.cpp peerkit/FinishPolicySetting.cpp contentlist/ContentListLock.cpp

@@ -3,6 +3,7 @@
 #include "environment/FileFinalizer.h"
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
+#include "peerkit/MachineProbes.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +84,7 @@ TEST(PlaceFetchedFile, PlacementRules)
         EXPECT_TRUE(row.error != 0 || testfiles::Attributes(end) == 0) << row.name; // read-only, hidden gone
         EXPECT_TRUE(!placed || testfiles::ReadBytes(end) == "data") << row.name;
         // Moved or copied, the file has the permissions of one created there.
-        EXPECT_TRUE(!placed || row.error != 0 || testfiles::HasFolderDacl(end)) << row.name;
+        EXPECT_TRUE(!placed || row.error != 0 || peerkit::probes::HasFolderDacl(end)) << row.name;
         EXPECT_TRUE(!placed || (FileIndex(end) != fetched) == row.copied) << row.name;
         // Nothing of ours may be deleted at the next restart, least of all the placed file.
         const std::string tag = folder.Path().substr(folder.Path().find_last_of('\\') + 1);

@@ -1,6 +1,7 @@
 #include "tests/support/TestFiles.h"
 
 #include "framework/Handle.h"
+#include "peerkit/MachineProbes.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -143,22 +144,6 @@ ULONGLONG FileIndex(const std::string& path)
     return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
-std::string DaclText(const std::string& path)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
-                                nullptr, &descriptor) != ERROR_SUCCESS)
-        return "unreadable";
-    char* text = nullptr;
-    std::string copy = "unreadable";
-    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                               &text, nullptr))
-        copy = text;
-    ::LocalFree(text);
-    ::LocalFree(descriptor);
-    return copy;
-}
-
 bool GiveOwnDacl(const std::string& path)
 {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -167,16 +152,6 @@ bool GiveOwnDacl(const std::string& path)
         return false;
     const bool given = ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
     ::LocalFree(descriptor);
-    return given && !HasFolderDacl(path); // else no test could tell a reset from none
-}
-
-bool HasFolderDacl(const std::string& path)
-{
-    const std::string probe = path + "." + UniqueName("dacl");
-    if (!WriteBytes(probe, "probe"))
-        return false;
-    const std::string expected = DaclText(probe);
-    ::DeleteFileA(probe.c_str());
-    return expected != "unreadable" && DaclText(path) == expected;
+    return given && !peerkit::probes::HasFolderDacl(path); // else no test could tell a reset from none
 }
 } // namespace testfiles

@@ -59,11 +59,7 @@ bool FileExists(const std::string& path);
 DWORD Attributes(const std::string& path);
 // The file's identity on its volume: equal before and after a rename, new for a copy.
 ULONGLONG FileIndex(const std::string& path);
-// The file's DACL in SDDL, "unreadable" when it has none to read. Wine derives it from the mode bits.
-std::string DaclText(const std::string& path);
 // Gives the file a protected DACL of its own that lets everyone write, as a fetcher might leave it;
 // false unless it then differs from the folder's.
 bool GiveOwnDacl(const std::string& path);
-// Whether the file's DACL is that of a file newly created beside it.
-bool HasFolderDacl(const std::string& path);
 } // namespace testfiles

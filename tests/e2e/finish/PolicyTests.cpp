@@ -4,6 +4,7 @@
 // empties the test drives P: (the folder chosen) and Q:, and makes P:\sub, Q:\outside and, of the
 // file system the prefix lies on, a symbolic link P:\link to Q:\outside.
 #include "peerkit/FinishPolicySetting.h"
+#include "peerkit/MachineProbes.h"
 #include "tests/e2e/support/DialogPeer.h"
 
 #include <cstdlib>
@@ -48,7 +49,7 @@ class PolicyTest : public ::testing::Test
         if (expected == 0)
         {
             EXPECT_EQ(ReadBytes(target), sourceBefore) << label;
-            EXPECT_TRUE(testfiles::HasFolderDacl(target)) << label;
+            EXPECT_TRUE(peerkit::probes::HasFolderDacl(target)) << label;
             return;
         }
         EXPECT_EQ(ReadBytes(source), sourceBefore) << label;
