@@ -296,29 +296,32 @@ LRESULT CMainFrame::OnAttachRequest(WPARAM wParam, LPARAM)
     return 0;
 }
 
+// A command the tick posted: taken by its token, handled with the frame busy, and nothing thrown
+// past the message.
+void CMainFrame::RunPostedCommand(WPARAM token, const std::function<void(const CPayload&)>& handle)
+{
+    std::unique_ptr<CPayload> payload = AdoptPostedCommand(token);
+    if (!payload)
+        return;
+    CBusyScope busy(m_bBusy);
+    RunAtEdge([&] { handle(*payload); });
+}
+
 LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 {
-    std::unique_ptr<CPayload> payload = AdoptPostedCommand(wParam);
-    if (!payload)
-        return 0;
-    CBusyScope busy(m_bBusy);
-    RunAtEdge([&] {
+    RunPostedCommand(wParam, [this](const CPayload& payload) {
         auto* app = static_cast<CAssistantApp*>(AfxGetApp());
         if (!app)
             return;
         SettingsNames names{app->GetCompanyName(), app->GetProductName()};
-        HandleDownloadRequest(*this, *payload, names);
+        HandleDownloadRequest(*this, payload, names);
     });
     return 0;
 }
 
 LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 {
-    std::unique_ptr<CPayload> payload = AdoptPostedCommand(wParam);
-    if (!payload)
-        return 0;
-    CBusyScope busy(m_bBusy);
-    RunAtEdge([&] {
+    RunPostedCommand(wParam, [this](const CPayload& payload) {
         // Read at every command, so that an administrator's change applies at once.
         auto readPolicy = [] {
             auto* app = static_cast<CAssistantApp*>(AfxGetApp());
@@ -327,7 +330,7 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
             return ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
         };
         CFileWorkScope work(m_backstop);
-        std::optional<std::uint32_t> result = FinishResultFor(*payload, readPolicy, m_chosenFolders);
+        std::optional<std::uint32_t> result = FinishResultFor(payload, readPolicy, m_chosenFolders);
         if (result)
             SendFinishReply(*result);
     });

@@ -13,6 +13,7 @@
 #include "peer/Watchdog.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 
@@ -75,6 +76,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     // A command posted and not yet handled counts as busy, as does one being handled.
     bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }
     std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);
+    void RunPostedCommand(WPARAM token, const std::function<void(const CPayload&)>& handle);
     bool TakeSignal();
     // *tookFile, when given, tells whether a work file was read and removed, posted or not.
     int ReadAndPostWorkFile(bool* tookFile = nullptr);

@@ -202,7 +202,7 @@ BOOL CContentList::SetNumber(const char* key, std::int32_t number)
     });
 }
 
-BOOL CContentList::GetText2(const char* key, std::string& text) const
+BOOL CContentList::CopyField(const char* key, std::string_view ContentRecordView::*field, std::string& text) const
 {
     if (!key)
         return FALSE;
@@ -210,22 +210,19 @@ BOOL CContentList::GetText2(const char* key, std::string& text) const
         const ContentRecordView* record = Find(key);
         if (!record)
             return false;
-        text = record->Text2;
+        text = record->*field;
         return true;
     });
 }
 
+BOOL CContentList::GetText2(const char* key, std::string& text) const
+{
+    return CopyField(key, &ContentRecordView::Text2, text);
+}
+
 BOOL CContentList::GetText1(const char* key, std::string& text) const
 {
-    if (!m_bValid || !key)
-        return FALSE;
-    return AtEdge([&] {
-        const ContentRecordView* record = Find(key);
-        if (!record)
-            return false;
-        text = record->Text1;
-        return true;
-    });
+    return m_bValid && CopyField(key, &ContentRecordView::Text1, text);
 }
 
 std::int32_t CContentList::GetNumber(const char* key) const

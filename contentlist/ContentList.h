@@ -61,6 +61,8 @@ class CContentList
     // The shared rule of the per-key setters: a valid list, a key, and a record already there.
     BOOL ChangeRecord(const char* key, const std::function<void(const ContentRecordView&)>& change);
     const ContentRecordView* Find(const char* key) const;
+    // The field of key's record, copied into text; FALSE, text untouched, when there is none.
+    BOOL CopyField(const char* key, std::string_view ContentRecordView::*field, std::string& text) const;
     std::string ReadUnderLock() const;
     void SaveUnderLock();
     SECURITY_ATTRIBUTES* LockSecurity() const;

@@ -63,31 +63,3 @@ LONG QueryBinaryValue(HKEY key, const char* valueName, BYTE* data, DWORD* size)
         return result;
     return type == REG_BINARY ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
-
-bool ReadSettingValue(const char* companyName, const char* productName, const char* valueName, BYTE* data,
-                      DWORD* size)
-{
-    if (!companyName || !productName || !valueName)
-    {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    CRegKey key = OpenSettingsKey(companyName, productName);
-    if (!key)
-        return false;
-    return QueryBinaryValue(key.Get(), valueName, data, size) == ERROR_SUCCESS;
-}
-
-bool WriteSettingValue(const char* companyName, const char* productName, const char* valueName,
-                       const BYTE* data, DWORD size)
-{
-    if (!companyName || !productName || !valueName)
-    {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    CRegKey key = OpenSettingsKey(companyName, productName);
-    if (!key)
-        return false;
-    return ::RegSetValueExA(key.Get(), valueName, 0, REG_BINARY, data, size) == ERROR_SUCCESS;
-}

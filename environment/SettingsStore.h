@@ -27,11 +27,3 @@ CRegKey OpenUserSettingsKeyForReading(const char* companyName, const char* produ
 // 0 when the value exists as REG_BINARY (size then holds its length, data its bytes when given);
 // ERROR_INVALID_DATA for another type; else the registry's error (2 missing, 234 too small).
 LONG QueryBinaryValue(HKEY key, const char* valueName, BYTE* data, DWORD* size);
-
-// One read of a binary value: with no buffer it yields the length. The key is closed afterwards.
-bool ReadSettingValue(const char* companyName, const char* productName, const char* valueName, BYTE* data,
-                      DWORD* size);
-
-// One write of a binary value of size bytes. The key is closed afterwards.
-bool WriteSettingValue(const char* companyName, const char* productName, const char* valueName,
-                       const BYTE* data, DWORD size);
