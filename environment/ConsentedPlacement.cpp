@@ -2,6 +2,7 @@
 
 #include "environment/FinalPath.h"
 #include "environment/PlacedFileSecurity.h"
+#include "environment/PlacementPlan.h"
 #include "environment/ProtectedMode.h"
 #include "framework/Exceptions.h"
 #include "framework/SystemFunction.h"
@@ -15,12 +16,12 @@ namespace
 {
 [[noreturn]] void Fail(DWORD error)
 {
-    throw CUserException(error ? error : ERROR_GEN_FAILURE);
+    FailPlacement(error);
 }
 
 [[noreturn]] void Refuse()
 {
-    throw CUserException(ERROR_ACCESS_DENIED);
+    FailPlacement(ERROR_ACCESS_DENIED);
 }
 
 bool IsSingleLinkRegularFile(HANDLE file)
@@ -238,11 +239,6 @@ void ResetAttributes(const std::wstring& path)
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-bool IsExecutable(const std::string& path)
-{
-    return SamePathIgnoringCase(::PathFindExtensionA(path.c_str()), ".exe", ::GetACP());
-}
-
 // The executable at its own path becomes a fresh file of the same name: moved aside to a
 // TMPxxxx.tmp of its folder, copied back, and the moved file removed; put back should the copy fail.
 void RenewInPlace(HANDLE source, const std::wstring& finalFolder, const std::wstring& destination)
@@ -270,6 +266,35 @@ void RenewInPlace(HANDLE source, const std::wstring& finalFolder, const std::wst
     RemoveSource(source, aside);
 }
 
+// The plan carried out through the held source: whatever is renamed is the file checked, not
+// whatever its path names by now.
+void CarryOut(PlacementPlan plan, HANDLE source, const std::wstring& sourcePath, const std::wstring& finalFolder,
+              const std::wstring& destination)
+{
+    switch (plan)
+    {
+    case PlacementPlan::CopyInPlace:
+        RenewInPlace(source, finalFolder, destination);
+        break;
+    case PlacementPlan::Copy:
+        CopyThrough(source, destination);
+        RemoveSource(source, sourcePath);
+        break;
+    case PlacementPlan::Move:
+        if (!RenameThrough(source, destination))
+        {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_NOT_SAME_DEVICE)
+                Fail(error);
+            CopyThrough(source, destination); // another volume: copied, then removed
+            RemoveSource(source, sourcePath);
+        }
+        break;
+    case PlacementPlan::KeepInPlace:
+        break;
+    }
+}
+
 void Place(const FinishRequest& request, const std::vector<std::wstring>& chosenFolders)
 {
     if (!FinalPathsAvailable())
@@ -280,9 +305,9 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
     if (sourcePath.empty() || name.empty() || name.size() == destinationPath.size())
         Refuse();
     CFileHandle source = HoldSource(sourcePath);
-    const bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
-    // An executable renewed at its own path stays where it is: the chosen folder must hold it.
-    if (!samePath)
+    const PlacementPlan plan = PlanPlacement(request, ::GetACP());
+    // A file renewed at its own path stays where it is: the chosen folder must hold it.
+    if (plan == PlacementPlan::Copy || plan == PlacementPlan::Move)
         CheckSourceInWorkFolder(source.Get());
 
     const std::wstring folderPath = destinationPath.substr(0, destinationPath.size() - name.size());
@@ -297,27 +322,7 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
     CheckDestination(destination);
 
     ResetAttributes(destination);
-    if (IsExecutable(request.sourcePath))
-    {
-        if (samePath)
-            RenewInPlace(source.Get(), *finalFolder, destination);
-        else
-        {
-            CopyThrough(source.Get(), destination);
-            RemoveSource(source.Get(), sourcePath);
-        }
-    }
-    else if (!samePath)
-    {
-        if (!RenameThrough(source.Get(), destination))
-        {
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_NOT_SAME_DEVICE)
-                Fail(error);
-            CopyThrough(source.Get(), destination); // another volume: copied, then removed
-            RemoveSource(source.Get(), sourcePath);
-        }
-    }
+    CarryOut(plan, source.Get(), sourcePath, *finalFolder, destination);
     ResetAttributes(destination);
     InheritFolderSecurity(destination);
 }

@@ -4,6 +4,7 @@
 #include "environment/FinalPath.h"
 #include "environment/PathForm.h"
 #include "environment/PlacedFileSecurity.h"
+#include "environment/PlacementPlan.h"
 
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
@@ -16,20 +17,9 @@
 
 namespace
 {
-// The error number is taken by the caller right at the failing call; 0 would read as success.
-[[noreturn]] void ThrowFailure(DWORD error)
-{
-    throw CUserException(error ? error : ERROR_GEN_FAILURE);
-}
-
 void ResetAttributes(const std::string& path)
 {
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-bool IsExecutable(const std::string& path)
-{
-    return SamePathIgnoringCase(::PathFindExtensionA(path.c_str()), ".exe", ::GetACP());
 }
 
 bool ReadFileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
@@ -106,7 +96,7 @@ void MoveIntoPlace(const FinishRequest& request)
     {
         DWORD error = ::GetLastError();
         RemovePartialCopy(source, destination, before);
-        ThrowFailure(error);
+        FailPlacement(error);
     }
     ResetAttributes(destination);
     InheritFolderSecurity(WidePath(destination));
@@ -136,13 +126,13 @@ std::string MoveAside(const std::string& source)
 {
     char work[MAX_PATH] = {};
     if (!::GetTempFileNameA(FolderOf(source).c_str(), "TMP", 0, work))
-        ThrowFailure(::GetLastError());
+        FailPlacement(::GetLastError());
     if (!::MoveFileExA(source.c_str(), work, MOVEFILE_REPLACE_EXISTING))
     {
         DWORD error = ::GetLastError();
         if (IsEmptyFile(work))
             ::DeleteFileA(work);
-        ThrowFailure(error);
+        FailPlacement(error);
     }
     return work;
 }
@@ -161,7 +151,7 @@ void CopyIntoPlace(const FinishRequest& request, bool samePath)
             ::MoveFileExA(work.c_str(), request.sourcePath.c_str(), MOVEFILE_REPLACE_EXISTING);
         else
             RemovePartialCopy(work, destination, before);
-        ThrowFailure(error);
+        FailPlacement(error);
     }
     ::DeleteFileA(work.c_str());
     ResetAttributes(destination);
@@ -202,13 +192,21 @@ DWORD PlaceFetchedFile(const FinishRequest& request) noexcept
 {
     return ErrorOfAttempt([&] {
         ResetAttributes(request.destinationPath);
-        bool samePath = SamePathIgnoringCase(request.sourcePath, request.destinationPath, ::GetACP());
-        if (IsExecutable(request.sourcePath))
-            CopyIntoPlace(request, samePath);
-        else if (!samePath)
+        switch (PlanPlacement(request, ::GetACP()))
+        {
+        case PlacementPlan::Copy:
+            CopyIntoPlace(request, false);
+            break;
+        case PlacementPlan::CopyInPlace:
+            CopyIntoPlace(request, true);
+            break;
+        case PlacementPlan::Move:
             MoveIntoPlace(request);
-        else // already where it belongs, but with the security it was fetched with
+            break;
+        case PlacementPlan::KeepInPlace: // where it belongs, but with the security it was fetched with
             InheritFolderSecurity(WidePath(request.destinationPath));
+            break;
+        }
     });
 }
 

@@ -36,10 +36,3 @@ constexpr std::size_t kFinishRequestSize = 4 + 2 * kFinishPathField;
 
 // Bytes after the 524-byte record are ignored; the record itself is read only within its fields.
 DecodedFinishRequest DecodeFinishRequest(const std::vector<std::uint8_t>& payload);
-
-// The multibyte case-insensitive comparison of two paths in the given ANSI code page: characters
-// are taken whole, single-byte letters compare without regard to case, and cp932's full-width
-// Latin, Greek and Cyrillic letters compare after upper-casing. Every other double-byte
-// character must match byte for byte, so a trail byte in the range of ASCII letters is never
-// case-folded. Nothing else is normalised.
-bool SamePathIgnoringCase(const std::string& first, const std::string& second, unsigned codePage);

@@ -48,3 +48,10 @@ bool IsPlainPlacementPath(const std::string& path, const CCodePage& codePage, Pl
 // text with every byte below 0x20 shown as '?', so that a peer's text cannot lay out lines of its
 // own in a question. Such a byte is never part of a double-byte character.
 std::string VisibleText(const std::string& text);
+
+// The multibyte case-insensitive comparison of two paths in the given ANSI code page: characters
+// are taken whole, single-byte letters compare without regard to case, and cp932's full-width
+// Latin, Greek and Cyrillic letters compare after upper-casing. Every other double-byte
+// character must match byte for byte, so a trail byte in the range of ASCII letters is never
+// case-folded. Nothing else is normalised.
+bool SamePathIgnoringCase(const std::string& first, const std::string& second, unsigned codePage);

@@ -27,6 +27,7 @@ TARGETS = [
     "destination/ItemIdListBytes.cpp",
     "environment/FinishRequest.cpp",
     "environment/PathForm.cpp",
+    "environment/PlacementPlan.cpp",
     "framework/CodePage.h",
     "framework/CodePage.cpp",
     "contentlist/CharStep.h",

@@ -47,34 +47,4 @@ TEST(DecodeFinishRequest, Decisions)
     for (const auto& row : rows)
         EXPECT_EQ(Decided(row.payload), row.decided) << row.name;
 }
-
-// The code pages among 932, 1252 and 936 under which two paths are the same: whole characters,
-// single-byte letters and cp932's full-width Latin, Greek and Cyrillic letters fold, nothing else.
-TEST(SamePathIgnoringCase, ByCodePage)
-{
-    const char* all = "932 1252 936 ";
-    struct { std::string first, second; const char* same; } const rows[] = {
-        {"C:\\Dir\\File.TXT", "c:\\dir\\file.txt", all}, {"az", "AZ", all}, {"", "", all}, {"a.txt", "b.txt", ""},
-        {"a.txt", "a.txt2", ""}, {"a.txt2", "a.txt", ""}, {"@", "`", ""}, {"[", "{", ""}, // neighbours of letters
-        // cp932 full-width a-z (82 81-9A), Greek (83 BF-D6), Cyrillic (84 70-7E, 84 80-91) and one past.
-        {"\x82\x81", "\x82\x60", "932 "}, {"\x82\x9A", "\x82\x79", "932 "}, {"\x82\x80", "\x82\x5F", ""},
-        {"\x82\x9B", "\x82\x7A", ""}, {"\x83\xBF", "\x83\x9F", "932 "}, {"\x83\xD6", "\x83\xB6", "932 "},
-        {"\x83\xBE", "\x83\x9E", ""}, {"\x83\xD7", "\x83\xB7", ""}, {"\x84\x70", "\x84\x40", "932 "},
-        {"\x84\x7E", "\x84\x4E", "932 "}, {"\x84\x6F", "\x84\x3F", ""}, {"\x84\x7F", "\x84\x4F", ""},
-        {"\x84\x7F", "\x84\x4E", ""}, {"\x84\x80", "\x84\x4F", "932 "}, {"\x84\x91", "\x84\x60", "932 "},
-        {"\x84\x92", "\x84\x61", ""},
-        // Trail bytes that look like letters do not fold; a trail byte 0x5C is no separator.
-        {"C:\\\x83\x41", "C:\\\x83\x61", "1252 "}, {"\x81\x41", "\x81\x61", "1252 "},
-        {"C:\\\x95\x5C\\Ab", "c:\\\x95\x5C\\aB", all}, {"C:\\\x95\x5C", "C:\\\x95\x7C", ""},
-        {"a\x95", "A\x95", all}, {"\x95x", "\x95X", "1252 "}, // a lead byte alone at the end; one that takes x
-        {"\xA3\xC1", "\xA3\xE1", ""}, {"\xA3\xC1z", "\xA3\xC1Z", all},
-    };
-    for (const auto& row : rows)
-    {
-        std::string same;
-        for (unsigned page : {932u, 1252u, 936u})
-            same += SamePathIgnoringCase(row.first, row.second, page) ? std::to_string(page) + " " : "";
-        EXPECT_EQ(same, row.same) << row.first << " " << row.second;
-    }
-}
 } // namespace
