@@ -1,7 +1,7 @@
 #include "destination/DownloadRequest.h"
 
 #include "peer/Protocol.h"
-#include "peer/WorkFile.h"
+#include "peer/Records.h"
 
 #include <cstring>
 

@@ -2,27 +2,13 @@
 // payload's real length. Platform-neutral so that it can be tested and fuzzed natively.
 #pragma once
 
+#include "peer/Records.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace downloadrecord
-{
-constexpr std::size_t kSizeTagOffset = 0;
-constexpr std::size_t kEntryCountOffset = 4;
-constexpr std::size_t kCaptionOffset = 24;
-constexpr std::size_t kCaptionSize = 256;
-constexpr std::size_t kListFilePathOffset = 280;
-constexpr std::size_t kListFilePathSize = 260;
-constexpr std::size_t kHeaderSize = 544;
-
-constexpr std::size_t kFileNameOffset = 0;
-constexpr std::size_t kFileNameSize = 260;
-constexpr std::size_t kListKeyOffset = 260;
-constexpr std::size_t kListKeySize = 512;
-constexpr std::size_t kEntrySize = 772;
-} // namespace downloadrecord
 
 struct ContentEntry
 {

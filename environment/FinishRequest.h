@@ -31,8 +31,6 @@ struct DecodedFinishRequest
 constexpr std::uint32_t kErrorInvalidParameter = 87;    // an empty path
 constexpr std::uint32_t kErrorFilenameExcedRange = 206; // no terminator within the 260-byte field
 
-constexpr std::size_t kFinishPathField = 260;
-constexpr std::size_t kFinishRequestSize = 4 + 2 * kFinishPathField;
 
 // Bytes after the 524-byte record are ignored; the record itself is read only within its fields.
 DecodedFinishRequest DecodeFinishRequest(const std::vector<std::uint8_t>& payload);

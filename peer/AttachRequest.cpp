@@ -1,6 +1,7 @@
 #include "peer/AttachRequest.h"
 
 #include "peer/Protocol.h"
+#include "peer/Records.h"
 #include "peer/WorkFile.h"
 
 std::optional<AttachRequest> DecodeAttachRequest(const std::vector<std::uint8_t>& payload)

@@ -1,13 +1,7 @@
 #include "peer/WorkFile.h"
 
 #include "peer/Protocol.h"
-
-std::uint32_t ReadUInt32(const std::uint8_t* bytes, std::size_t offset)
-{
-    const std::uint8_t* p = bytes + offset;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+#include "peer/Records.h"
 
 DecodedWorkFile DecodeWorkFile(const std::uint8_t* bytes, std::size_t size, bool whole)
 {

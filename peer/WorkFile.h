@@ -27,6 +27,3 @@ struct DecodedWorkFile
 // bytes: what was read from the start of the file. whole: false when the file was longer than
 // what was read (too large to take in), which makes a valid command a failed read.
 DecodedWorkFile DecodeWorkFile(const std::uint8_t* bytes, std::size_t size, bool whole);
-
-// Reads a little-endian 32-bit value at offset; the caller has checked the length.
-std::uint32_t ReadUInt32(const std::uint8_t* bytes, std::size_t offset);

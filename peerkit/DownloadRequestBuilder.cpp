@@ -17,12 +17,6 @@ void PutText(std::vector<std::uint8_t>& record, std::size_t offset, const std::s
 }
 } // namespace
 
-void PutUInt32(std::vector<std::uint8_t>& record, std::size_t offset, std::uint32_t value)
-{
-    for (std::size_t i = 0; i < 4; ++i)
-        record.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 bool CDownloadRequestBuilder::SetCaption(const std::string& caption)
 {
     if (!Fits(caption, kCaptionSize))
@@ -51,8 +45,8 @@ std::vector<std::uint8_t> CDownloadRequestBuilder::Build() const
 {
     std::size_t slots = std::max<std::size_t>(m_entries.size(), 1);
     std::vector<std::uint8_t> record(kHeaderSize + slots * kEntrySize, 0);
-    PutUInt32(record, 0, kSizeTag);
-    PutUInt32(record, 4, static_cast<std::uint32_t>(m_entries.size()));
+    PutUInt32(record, downloadrecord::kSizeTagOffset, kSizeTag);
+    PutUInt32(record, downloadrecord::kEntryCountOffset, static_cast<std::uint32_t>(m_entries.size()));
     PutText(record, kCaptionOffset, m_caption);
     PutText(record, kListFilePathOffset, m_listFilePath);
     for (std::size_t i = 0; i < m_entries.size(); ++i)

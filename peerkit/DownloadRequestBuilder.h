@@ -2,25 +2,32 @@
 // (file name and list key). Texts that do not fit their fields with their NUL are refused.
 #pragma once
 
+#include "peer/Protocol.h"
+#include "peer/Records.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace peerkit
 {
+using ::AppendUInt32;
+using ::PutUInt32;
+
 class CDownloadRequestBuilder
 {
   public:
-    static constexpr std::uint32_t kSizeTag = 1316;
-    static constexpr std::size_t kHeaderSize = 544;
-    static constexpr std::size_t kEntrySize = 772;
-    static constexpr std::size_t kCaptionOffset = 24;
-    static constexpr std::size_t kCaptionSize = 256;
-    static constexpr std::size_t kListFilePathOffset = 280;
-    static constexpr std::size_t kListFilePathSize = 260;
-    static constexpr std::size_t kFileNameSize = 260;
-    static constexpr std::size_t kListKeyOffset = 260;
-    static constexpr std::size_t kListKeySize = 512;
+    // The layout's names, for peers that build or spoil a record by hand.
+    static constexpr std::uint32_t kSizeTag = protocol::kDownloadRequestSizeTag;
+    static constexpr std::size_t kHeaderSize = downloadrecord::kHeaderSize;
+    static constexpr std::size_t kEntrySize = downloadrecord::kEntrySize;
+    static constexpr std::size_t kCaptionOffset = downloadrecord::kCaptionOffset;
+    static constexpr std::size_t kCaptionSize = downloadrecord::kCaptionSize;
+    static constexpr std::size_t kListFilePathOffset = downloadrecord::kListFilePathOffset;
+    static constexpr std::size_t kListFilePathSize = downloadrecord::kListFilePathSize;
+    static constexpr std::size_t kFileNameSize = downloadrecord::kFileNameSize;
+    static constexpr std::size_t kListKeyOffset = downloadrecord::kListKeyOffset;
+    static constexpr std::size_t kListKeySize = downloadrecord::kListKeySize;
 
     // Each returns false, changing nothing, when the text does not fit its field.
     bool SetCaption(const std::string& caption);
@@ -41,7 +48,4 @@ class CDownloadRequestBuilder
     std::string m_listFilePath;
     std::vector<Entry> m_entries;
 };
-
-// Writes a little-endian 32-bit value at offset of a record (for tests that spoil one on purpose).
-void PutUInt32(std::vector<std::uint8_t>& record, std::size_t offset, std::uint32_t value);
 } // namespace peerkit

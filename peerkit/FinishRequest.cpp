@@ -1,6 +1,7 @@
 #include "peerkit/FinishRequest.h"
 
 #include "peer/Protocol.h"
+#include "peer/Records.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace peerkit
 {
 namespace
 {
-constexpr std::size_t kPathField = 260;
+constexpr std::size_t kPathField = finishrecord::kPathField;
 
 bool FitsInField(const std::string& path)
 {
@@ -44,8 +45,6 @@ std::optional<std::uint32_t> FinishResultOf(const Reply& reply)
 {
     if (reply.code != protocol::kReplyFinished || reply.data.size() != 4)
         return std::nullopt;
-    return static_cast<std::uint32_t>(reply.data[0]) | (static_cast<std::uint32_t>(reply.data[1]) << 8) |
-           (static_cast<std::uint32_t>(reply.data[2]) << 16) |
-           (static_cast<std::uint32_t>(reply.data[3]) << 24);
+    return ReadUInt32(reply.data.data(), 0);
 }
 } // namespace peerkit

@@ -97,12 +97,6 @@ BOOL CALLBACK FindFrameProc(HWND window, LPARAM param) noexcept
 }
 } // namespace
 
-void AppendUInt32(std::vector<std::uint8_t>& bytes, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 std::uint32_t WindowToWire(HWND window)
 {
     return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));

@@ -4,6 +4,7 @@
 // peer that stops pumping would stall it).
 #pragma once
 
+#include "peer/Records.h"
 #include "peerkit/Reply.h"
 
 #include <windows.h>
@@ -110,7 +111,7 @@ class CPeerSession
 };
 
 // Little-endian record building.
-void AppendUInt32(std::vector<std::uint8_t>& bytes, std::uint32_t value);
+using ::AppendUInt32;
 std::uint32_t WindowToWire(HWND window);
 // Command 1's 12-byte record.
 std::vector<std::uint8_t> EncodeAttachRequest(std::uint32_t peerWindow, std::uint32_t replyWindow);

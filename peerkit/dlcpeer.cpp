@@ -2,6 +2,7 @@
 // every command and reply as it happens; also shows and sets the placement policy. Its help text
 // below lists the commands, options and exit codes.
 #include "peer/Protocol.h"
+#include "peer/Records.h"
 #include "peerkit/CheckCommand.h"
 #include "peerkit/DownloadCommand.h"
 #include "peerkit/FinishPolicySetting.h"
@@ -186,9 +187,7 @@ void PrintReply(const peerkit::Reply& reply, double seconds)
     std::printf("[%6.2f s] reply %u, %zu data bytes", seconds, reply.code, reply.data.size());
     if (reply.data.size() == 4 && reply.code != protocol::kReplyFolder)
     {
-        unsigned value = reply.data[0] | (reply.data[1] << 8) | (reply.data[2] << 16) |
-                         (static_cast<unsigned>(reply.data[3]) << 24);
-        std::printf(", value %u", value);
+        std::printf(", value %lu", static_cast<unsigned long>(ReadUInt32(reply.data.data(), 0)));
     }
     else if (std::optional<std::string> folder = peerkit::FolderOfReply(reply); folder && !folder->empty())
     {

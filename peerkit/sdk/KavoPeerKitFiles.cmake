@@ -3,7 +3,7 @@
 # headers are needed only to compile the kit.
 set(KavoPeerKit_PUBLIC_HEADERS
     peerkit/PeerSession.h peerkit/Reply.h peerkit/MessagePump.h peerkit/DownloadRequestBuilder.h peerkit/FinishRequest.h
-    peerkit/ContentListWriter.h peerkit/FinishPolicySetting.h peer/Protocol.h contentlist/ContentListLock.h
+    peerkit/ContentListWriter.h peerkit/FinishPolicySetting.h peer/Protocol.h peer/Records.h contentlist/ContentListLock.h
     contentlist/ContentListText.h contentlist/ContentRecord.h contentlist/ContentRecordMap.h
     contentlist/ContentListLockSecurity.h framework/CodePage.h framework/Handle.h framework/MutexHold.h)
 set(KavoPeerKit_PRIVATE_HEADERS

@@ -20,6 +20,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 TARGETS = [
+    "peer/Records.h",
     "peer/WorkFile.cpp",
     "peer/AttachRequest.cpp",
     "peer/PendingPayloads.cpp",

@@ -1,5 +1,6 @@
 #include "peer/AttachRequest.h"
 #include "peer/PendingPayloads.h"
+#include "peer/Records.h"
 #include "peer/WorkFile.h"
 
 #include <gtest/gtest.h>
@@ -59,5 +60,23 @@ TEST(PendingPayloads, OnlyIssuedTokensAreAdoptedAndOnlyOnce)
     EXPECT_EQ(*payload, (Bytes{1, 2, 3}));
     EXPECT_EQ(pending.Adopt(token), nullptr);
     EXPECT_EQ(pending.Count(), 1u);
+}
+
+// The records' 32-bit values are little-endian, written and read at any offset.
+TEST(Records, UInt32RoundTrip)
+{
+    for (std::uint32_t value : {0u, 0x12345678u, 0x80000001u, 0xFFFFFFFFu})
+        for (std::size_t offset : {0u, 3u})
+        {
+            std::vector<std::uint8_t> put(offset + 4, 0xAA);
+            PutUInt32(put, offset, value);
+            std::vector<std::uint8_t> appended(offset, 0xAA);
+            AppendUInt32(appended, value);
+            EXPECT_EQ(put, appended) << value;
+            EXPECT_EQ(ReadUInt32(put.data(), offset), value) << value;
+        }
+    std::vector<std::uint8_t> bytes;
+    AppendUInt32(bytes, 0x12345678u);
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}));
 }
 } // namespace
