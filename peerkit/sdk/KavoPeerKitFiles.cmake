@@ -10,7 +10,7 @@ set(KavoPeerKit_PRIVATE_HEADERS
     contentlist/CharStep.h contentlist/CsvTokenizer.h contentlist/LineFormat.h contentlist/ReplacementFile.h
     framework/Exceptions.h framework/SystemFunction.h framework/SystemVersion.h)
 set(KavoPeerKit_SOURCES
-    peerkit/PeerSession.cpp peerkit/Reply.cpp peerkit/DownloadRequestBuilder.cpp peerkit/ContentListWriter.cpp
+    peerkit/PeerSession.cpp peerkit/PeerSessionReplies.cpp peerkit/Reply.cpp peerkit/DownloadRequestBuilder.cpp peerkit/ContentListWriter.cpp
     peerkit/FinishRequest.cpp peerkit/FinishPolicySetting.cpp contentlist/ContentListLock.cpp
     contentlist/ContentListText.cpp contentlist/ContentRecordMap.cpp contentlist/CsvTokenizer.cpp
     contentlist/LineFormat.cpp contentlist/ContentListLockSecurity.cpp contentlist/ReplacementFile.cpp
