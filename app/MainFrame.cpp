@@ -16,21 +16,6 @@ constexpr UINT kTimerPeriodMs = 1000;
 // How long reply 4 may take once a stop has been requested.
 constexpr UINT kLateReplyMs = 2000;
 
-// Raises the busy flag for the life of a command's handler and puts back the value it had, on
-// every way out.
-class CBusyScope
-{
-  public:
-    explicit CBusyScope(BOOL& busy) : m_busy(busy), m_previous(busy) { m_busy = TRUE; }
-    ~CBusyScope() { m_busy = m_previous; }
-    CBusyScope(const CBusyScope&) = delete;
-    CBusyScope& operator=(const CBusyScope&) = delete;
-
-  private:
-    BOOL& m_busy;
-    const BOOL m_previous;
-};
-
 // Holds off the backstop for the life of a scope.
 class CFileWorkScope
 {
@@ -150,7 +135,7 @@ LRESULT CMainFrame::OnTimerMessage(WPARAM wParam, LPARAM lParam)
 // one, and the frame closes at the first idle tick once the watchdog has ended.
 LRESULT CMainFrame::OnCloseMessage(WPARAM wParam, LPARAM lParam)
 {
-    if (!IsBusy())
+    if (!m_gate.Busy())
         return CFrameWnd::WindowProc(WM_CLOSE, wParam, lParam);
     RequestStop();
     return 0;
@@ -158,9 +143,9 @@ LRESULT CMainFrame::OnCloseMessage(WPARAM wParam, LPARAM lParam)
 
 void CMainFrame::OnTimer(UINT_PTR)
 {
-    if (IsBusy())
+    if (m_gate.Busy())
         return;
-    m_bWaitArmed = true;
+    m_gate.OnIdleTick();
     if (PollWorkFile())
         return;
     if (WatchdogEnded())
@@ -178,9 +163,9 @@ bool CMainFrame::WatchdogEnded() const
 
 int CMainFrame::PollWorkFile()
 {
-    if (!m_bRetryRead && !TakeSignal())
+    if (!m_gate.RetryRead() && !TakeSignal())
         return 0;
-    return ReadAndPostWorkFile();
+    return ReadAndPostWorkFile(false);
 }
 
 // The event is held once it exists; while the peer has not created it, every tick looks again.
@@ -193,42 +178,29 @@ bool CMainFrame::TakeSignal()
 
 HANDLE CMainFrame::LoopWaitHandle() const
 {
-    if (IsBusy() || !m_bWaitArmed || m_nTimer == 0)
+    if (!m_gate.LoopMayWait() || m_nTimer == 0)
         return nullptr;
     return m_requestEvent.Get();
 }
 
-// The loop's wait has taken the signal, exactly as the tick's own test would have. A wake that
-// removed no work file (none there, or one that stays, posted or not) waits for the next tick
-// before the event is waited on again: a signal left standing must not make the loop read the
-// same file over and over.
+// The loop's wait has taken the signal, exactly as the tick's own test would have.
 void CMainFrame::OnWaitSignalled()
 {
-    if (IsBusy())
+    if (m_gate.Busy())
         return;
-    bool tookFile = false;
-    ReadAndPostWorkFile(&tookFile);
-    if (!tookFile)
-        m_bWaitArmed = false;
+    ReadAndPostWorkFile(true);
 }
 
-int CMainFrame::ReadAndPostWorkFile(bool* tookFile)
+int CMainFrame::ReadAndPostWorkFile(bool woken)
 {
-    m_bRetryRead = false;
+    m_gate.OnReadStarted();
     std::string folder;
-    if (!GetWorkFolder(folder) || folder.empty())
-        return 0;
-    std::optional<DecodedWorkFile> decoded = ReadWorkFile(folder);
-    if (!decoded)
-        return 0;
-    m_bRetryRead = decoded->heldOpen;
-    if (tookFile)
-        *tookFile = decoded->removed;
-    // A command whose file stays is read again at the next tick at the earliest, whoever read it
-    // now: a signal left standing must not repeat it.
-    if (decoded->action == WorkFileAction::Post && !decoded->removed)
-        m_bWaitArmed = false;
-    if (decoded->action != WorkFileAction::Post)
+    std::optional<DecodedWorkFile> decoded;
+    if (GetWorkFolder(folder) && !folder.empty())
+        decoded = ReadWorkFile(folder);
+    const bool command = decoded && decoded->action == WorkFileAction::Post;
+    m_gate.OnRead(decoded && decoded->heldOpen, decoded && decoded->removed, command, woken);
+    if (!command)
         return 0;
     UINT message = MessageForCommand(decoded->commandCode);
     std::uintptr_t token = m_payloads.Add(std::make_unique<CPayload>(std::move(decoded->payload)));
@@ -238,7 +210,7 @@ int CMainFrame::ReadAndPostWorkFile(bool* tookFile)
         return 0;
     }
     // Posted but not yet handled counts as busy: no other command is read meanwhile.
-    m_nPostedToken = token;
+    m_gate.OnPosted(token);
     return 1;
 }
 
@@ -247,9 +219,8 @@ int CMainFrame::ReadAndPostWorkFile(bool* tookFile)
 std::unique_ptr<CPayload> CMainFrame::AdoptPostedCommand(WPARAM token)
 {
     std::unique_ptr<CPayload> payload = m_payloads.Adopt(static_cast<std::uintptr_t>(token));
-    if (!payload || token != m_nPostedToken)
+    if (!payload || !m_gate.TakePosted(static_cast<std::uintptr_t>(token)))
         return nullptr;
-    m_nPostedToken = 0;
     return payload;
 }
 
@@ -303,7 +274,7 @@ void CMainFrame::RunPostedCommand(WPARAM token, const std::function<void(const C
     std::unique_ptr<CPayload> payload = AdoptPostedCommand(token);
     if (!payload)
         return;
-    CBusyScope busy(m_bBusy);
+    CCommandGate::CHandling handling(m_gate);
     RunAtEdge([&] { handle(*payload); });
 }
 

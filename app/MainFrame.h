@@ -8,6 +8,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/Handle.h"
 #include "framework/WinThread.h"
+#include "peer/CommandGate.h"
 #include "peer/PeerLink.h"
 #include "peer/PendingPayloads.h"
 #include "peer/Watchdog.h"
@@ -50,8 +51,6 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     std::unique_ptr<CWinThread> m_pWatchdog;
     CHandle m_hChooserMutex{::CreateMutexA(nullptr, FALSE, nullptr)};
     UINT_PTR m_nTimer = 0;
-    // Raised while a command's handler runs.
-    BOOL m_bBusy = FALSE;
     std::atomic<BOOL> m_bStop{FALSE};
 
   protected:
@@ -73,23 +72,15 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     bool WatchdogEnded() const;
     LRESULT SendReplyWithin(DWORD replyCode, const void* data, DWORD size, UINT timeoutMs);
     void SendFinishReply(std::uint32_t result);
-    // A command posted and not yet handled counts as busy, as does one being handled.
-    bool IsBusy() const { return m_bBusy || m_nPostedToken != 0; }
     std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);
     void RunPostedCommand(WPARAM token, const std::function<void(const CPayload&)>& handle);
     bool TakeSignal();
-    // *tookFile, when given, tells whether a work file was read and removed, posted or not.
-    int ReadAndPostWorkFile(bool* tookFile = nullptr);
+    // woken: the loop's wait took the signal, not a tick.
+    int ReadAndPostWorkFile(bool woken);
 
     CPendingPayloads m_payloads;
-    // The payload token of the command posted and not yet handled; 0 when there is none.
-    std::uintptr_t m_nPostedToken = 0;
     CHandle m_requestEvent;
-    // Cleared by a wake that found no command, so that an event left signalled cannot make the
-    // loop spin; every tick sets it again.
-    bool m_bWaitArmed = true;
-    // The last work file was still held open by its writer: read it again at the next tick.
-    bool m_bRetryRead = false;
+    CCommandGate m_gate;
     std::atomic<HWND> m_hChooserDialog{nullptr};
     CBackstop m_backstop{5000, kExitStopTimedOut};
     // Where the consent policy lets command 3 place files.

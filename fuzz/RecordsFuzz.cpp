@@ -1,6 +1,7 @@
 // The records of commands 2 and 3 as any process that can write the work file may shape them.
 #include "destination/DownloadRequest.h"
 #include "environment/FinishRequest.h"
+#include "environment/PathForm.h"
 
 #include <cstddef>
 #include <cstdint>

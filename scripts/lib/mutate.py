@@ -24,6 +24,8 @@ TARGETS = [
     "peer/WorkFile.cpp",
     "peer/AttachRequest.cpp",
     "peer/PendingPayloads.cpp",
+    "peer/CommandGate.cpp",
+    "peer/CommandGate.h",
     "destination/DownloadRequest.cpp",
     "destination/ItemIdListBytes.cpp",
     "environment/FinishRequest.cpp",
