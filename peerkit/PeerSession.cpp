@@ -81,9 +81,9 @@ CPeerSession::CPeerSession(SessionOptions options) : m_options(std::move(options
     CreateFolderChain(m_workFolder.substr(0, m_workFolder.size() - 1));
     m_workFile = m_workFolder + protocol::kWorkFileName;
     if (m_options.createQuitEvent)
-        m_quitEvent = ::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName);
+        m_quitEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName));
     if (m_options.createRequestEvent)
-        m_requestEvent = ::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName);
+        m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
     m_peerWindow = CreateHiddenWindow();
     m_replyWindow = m_options.separateReplyWindow ? CreateHiddenWindow() : m_peerWindow;
 }
@@ -95,20 +95,14 @@ CPeerSession::~CPeerSession()
         SignalQuit();
         if (!WaitForExit(10000))
         {
-            ::TerminateProcess(m_process, 99);
-            ::WaitForSingleObject(m_process, 5000);
+            ::TerminateProcess(m_process.Get(), 99);
+            ::WaitForSingleObject(m_process.Get(), 5000);
         }
     }
-    if (m_process)
-        ::CloseHandle(m_process);
     if (m_replyWindow && m_replyWindow != m_peerWindow)
         ::DestroyWindow(m_replyWindow);
     if (m_peerWindow)
         ::DestroyWindow(m_peerWindow);
-    if (m_quitEvent)
-        ::CloseHandle(m_quitEvent);
-    if (m_requestEvent)
-        ::CloseHandle(m_requestEvent);
     ::DeleteFileA(m_workFile.c_str());
 }
 
@@ -151,7 +145,7 @@ bool CPeerSession::Launch()
                              folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         {
             ::CloseHandle(info.hThread);
-            m_process = info.hProcess;
+            m_process.Reset(info.hProcess);
             m_processId = info.dwProcessId;
             m_launched = std::chrono::steady_clock::now();
             return true;
@@ -214,8 +208,8 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
 bool CPeerSession::CreateRequestEvent()
 {
     if (!m_requestEvent)
-        m_requestEvent = ::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName);
-    return m_requestEvent != nullptr;
+        m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
+    return static_cast<bool>(m_requestEvent);
 }
 
 // An event's state can be read without consuming an auto-reset signal only through the native API.
@@ -229,7 +223,7 @@ bool CPeerSession::RequestSignalled() const
     using NtQueryEventFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     static const auto query = LoadedSystemFunction<NtQueryEventFn>("ntdll.dll", "NtQueryEvent");
     EventBasicInformation info = {};
-    if (!query || !m_requestEvent || query(m_requestEvent, 0, &info, sizeof info, nullptr) < 0)
+    if (!query || !m_requestEvent || query(m_requestEvent.Get(), 0, &info, sizeof info, nullptr) < 0)
         return false;
     return info.eventState != 0;
 }
@@ -249,7 +243,7 @@ bool CPeerSession::WaitUntilWorkFileGone(DWORD timeoutMs)
 
 bool CPeerSession::SignalRequest()
 {
-    return m_requestEvent && ::SetEvent(m_requestEvent);
+    return m_requestEvent && ::SetEvent(m_requestEvent.Get());
 }
 
 void CPeerSession::Pump(DWORD milliseconds)
@@ -260,7 +254,7 @@ void CPeerSession::Pump(DWORD milliseconds)
 void CPeerSession::SignalQuit()
 {
     if (m_quitEvent)
-        ::SetEvent(m_quitEvent);
+        ::SetEvent(m_quitEvent.Get());
 }
 
 void CPeerSession::DestroyPeerWindow()
@@ -274,11 +268,11 @@ std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)
 {
     if (!m_process)
         return std::nullopt;
-    if (!PumpMessagesUntil(timeoutMs, m_process,
-                           [&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }))
+    if (!PumpMessagesUntil(timeoutMs, m_process.Get(),
+                           [&] { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0; }))
         return std::nullopt;
     DWORD code = 0;
-    ::GetExitCodeProcess(m_process, &code);
+    ::GetExitCodeProcess(m_process.Get(), &code);
     return code;
 }
 
@@ -289,7 +283,7 @@ double CPeerSession::SecondsSinceLaunch() const
 
 bool CPeerSession::IsRunning() const
 {
-    return m_process && ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 } // namespace peerkit

@@ -34,6 +34,30 @@ struct SessionOptions
     bool separateReplyWindow = true; // ReplyWindow other than PeerWindow
 };
 
+// Owns one kernel handle of a session: the kit's own small owner, so that a peer's namespace gets
+// no type of the assistant's framework.
+class CSessionHandle
+{
+  public:
+    CSessionHandle() = default;
+    explicit CSessionHandle(HANDLE handle) noexcept : m_handle(handle) {}
+    ~CSessionHandle() { Reset(); }
+    CSessionHandle(const CSessionHandle&) = delete;
+    CSessionHandle& operator=(const CSessionHandle&) = delete;
+
+    HANDLE Get() const noexcept { return m_handle; }
+    explicit operator bool() const noexcept { return m_handle != nullptr; }
+    void Reset(HANDLE handle = nullptr) noexcept
+    {
+        if (m_handle)
+            ::CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+  private:
+    HANDLE m_handle = nullptr;
+};
+
 class CPeerSession
 {
   public:
@@ -81,7 +105,7 @@ class CPeerSession
     const std::string& WorkFolder() const { return m_workFolder; }
     HWND PeerWindow() const { return m_peerWindow; }
     HWND ReplyWindow() const { return m_replyWindow; }
-    HANDLE Process() const { return m_process; }
+    HANDLE Process() const { return m_process.Get(); }
     DWORD ProcessId() const { return m_processId; }
     bool IsRunning() const;
 
@@ -100,11 +124,11 @@ class CPeerSession
     SessionOptions m_options;
     std::string m_workFolder;
     std::string m_workFile;
-    HANDLE m_quitEvent = nullptr;
-    HANDLE m_requestEvent = nullptr;
+    CSessionHandle m_quitEvent;
+    CSessionHandle m_requestEvent;
     HWND m_peerWindow = nullptr;
     HWND m_replyWindow = nullptr;
-    HANDLE m_process = nullptr;
+    CSessionHandle m_process;
     DWORD m_processId = 0;
     std::chrono::steady_clock::time_point m_launched;
     std::deque<Reply> m_replies;
