@@ -193,7 +193,6 @@ void CMainFrame::OnWaitSignalled()
 
 int CMainFrame::ReadAndPostWorkFile(bool woken)
 {
-    m_gate.OnReadStarted();
     std::string folder;
     std::optional<DecodedWorkFile> decoded;
     if (GetWorkFolder(folder) && !folder.empty())

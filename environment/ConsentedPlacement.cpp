@@ -14,11 +14,6 @@
 
 namespace
 {
-[[noreturn]] void Fail(DWORD error)
-{
-    FailPlacement(error);
-}
-
 [[noreturn]] void Refuse()
 {
     FailPlacement(ERROR_ACCESS_DENIED);
@@ -86,9 +81,9 @@ CFileHandle HoldSource(const std::wstring& path)
                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN,
                                      nullptr));
     if (!source)
-        Fail(::GetLastError());
+        FailPlacement(::GetLastError());
     if (::GetFileType(source.Get()) != FILE_TYPE_DISK)
-        Fail(ERROR_INVALID_PARAMETER);
+        FailPlacement(ERROR_INVALID_PARAMETER);
     if (!IsSingleLinkRegularFile(source.Get()))
         Refuse();
     return source;
@@ -123,7 +118,7 @@ class CFolderChain
     {
         CFileHandle folder = OpenFolderHeld(expected, true);
         if (!folder)
-            Fail(::GetLastError());
+            FailPlacement(::GetLastError());
         std::optional<std::wstring> finalPath = FinalPathOf(folder.Get());
         if (!IsPlainFolder(folder.Get()) || !finalPath || !SameFinalPath(*finalPath, expected))
             Refuse();
@@ -146,7 +141,7 @@ void CheckDestination(const std::wstring& destination)
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return;
-        Fail(error);
+        FailPlacement(error);
     }
     std::optional<std::wstring> finalPath = FinalPathOf(existing.Get());
     if (!IsSingleLinkRegularFile(existing.Get()) || !finalPath || !SameFinalPath(*finalPath, destination))
@@ -218,12 +213,12 @@ void CopyThrough(HANDLE source, const std::wstring& destination)
     CFileHandle copy(::CreateFileW(destination.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!copy)
-        Fail(::GetLastError());
+        FailPlacement(::GetLastError());
     if (!CopyBytes(source, copy.Get()))
     {
         const DWORD error = ::GetLastError();
         DeleteOnClose(copy.Get());
-        Fail(error);
+        FailPlacement(error);
     }
 }
 
@@ -245,14 +240,14 @@ void RenewInPlace(HANDLE source, const std::wstring& finalFolder, const std::wst
 {
     wchar_t aside[MAX_PATH] = {};
     if (finalFolder.size() > MAX_PATH - 14) // what the system allows for a temporary file's folder
-        Fail(ERROR_FILENAME_EXCED_RANGE);
+        FailPlacement(ERROR_FILENAME_EXCED_RANGE);
     if (!::GetTempFileNameW(finalFolder.c_str(), L"TMP", 0, aside))
-        Fail(::GetLastError());
+        FailPlacement(::GetLastError());
     if (!RenameThrough(source, aside))
     {
         const DWORD error = ::GetLastError();
         ::DeleteFileW(aside);
-        Fail(error);
+        FailPlacement(error);
     }
     try
     {
@@ -285,7 +280,7 @@ void CarryOut(PlacementPlan plan, HANDLE source, const std::wstring& sourcePath,
         {
             const DWORD error = ::GetLastError();
             if (error != ERROR_NOT_SAME_DEVICE)
-                Fail(error);
+                FailPlacement(error);
             CopyThrough(source, destination); // another volume: copied, then removed
             RemoveSource(source, sourcePath);
         }
@@ -313,7 +308,7 @@ void Place(const FinishRequest& request, const std::vector<std::wstring>& chosen
     const std::wstring folderPath = destinationPath.substr(0, destinationPath.size() - name.size());
     std::optional<std::wstring> finalFolder = FinalPathOf(OpenFolderHeld(folderPath, false).Get());
     if (!finalFolder)
-        Fail(::GetLastError());
+        FailPlacement(::GetLastError());
     const std::wstring* chosen = ChosenFolderHolding(*finalFolder, chosenFolders);
     if (!chosen)
         Refuse();

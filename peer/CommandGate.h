@@ -19,10 +19,9 @@ class CCommandGate
 
     // Every idle tick arms the loop's wait again.
     void OnIdleTick() noexcept;
-    // A read of the work file begins; it ends with OnRead, or not at all when there was none to read.
-    void OnReadStarted() noexcept { m_retryRead = false; }
-    // What the read found: whether its writer still held it, whether it was removed, whether a
-    // command was taken from it, and whether the loop's wait (rather than a tick) started it.
+    // What a read of the work file found (all false when there was none to read): whether its writer
+    // still held it, whether it was removed, whether a command was taken from it, and whether the
+    // loop's wait (rather than a tick) started it.
     void OnRead(bool heldOpen, bool removed, bool command, bool woken) noexcept;
     // The command taken was posted with token.
     void OnPosted(std::uintptr_t token) noexcept { m_postedToken = token; }

@@ -11,7 +11,6 @@
 
 namespace peerkit
 {
-using ::AppendUInt32;
 using ::PutUInt32;
 
 class CDownloadRequestBuilder

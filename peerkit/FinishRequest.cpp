@@ -9,17 +9,15 @@ namespace peerkit
 {
 namespace
 {
-constexpr std::size_t kPathField = finishrecord::kPathField;
-
 bool FitsInField(const std::string& path)
 {
-    return path.size() < kPathField && path.find('\0') == std::string::npos;
+    return path.size() < finishrecord::kPathField && path.find('\0') == std::string::npos;
 }
 
 void AppendPathField(std::vector<std::uint8_t>& bytes, const std::string& path)
 {
     std::size_t start = bytes.size();
-    bytes.resize(start + kPathField, 0);
+    bytes.resize(start + finishrecord::kPathField, 0);
     std::copy(path.begin(), path.end(), bytes.begin() + static_cast<std::ptrdiff_t>(start));
 }
 } // namespace

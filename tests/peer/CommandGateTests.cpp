@@ -16,12 +16,6 @@ std::string State(const CCommandGate& gate)
 
 using Step = std::function<void(CCommandGate&)>;
 
-void Read(CCommandGate& gate, bool heldOpen, bool removed, bool command, bool woken)
-{
-    gate.OnReadStarted();
-    gate.OnRead(heldOpen, removed, command, woken);
-}
-
 TEST(CommandGate, Transitions)
 {
     const Step tick = [](CCommandGate& gate) { gate.OnIdleTick(); };
@@ -33,18 +27,18 @@ TEST(CommandGate, Transitions)
         const char* state;
     } const rows[] = {
         {"at the start", {}, "bWr"},
-        {"a command read and removed, then posted", {[](CCommandGate& g) { Read(g, false, true, true, true); }, post7}, "Bwr"},
-        {"a wake that found no file", {[](CCommandGate& g) { Read(g, false, false, false, true); }}, "bwr"},
-        {"a tick that found no file", {[](CCommandGate& g) { Read(g, false, false, false, false); }}, "bWr"},
-        {"the next tick arms again", {[](CCommandGate& g) { Read(g, false, false, false, true); }, tick}, "bWr"},
+        {"a command read and removed, then posted", {[](CCommandGate& g) { g.OnRead(false, true, true, true); }, post7}, "Bwr"},
+        {"a wake that found no file", {[](CCommandGate& g) { g.OnRead(false, false, false, true); }}, "bwr"},
+        {"a tick that found no file", {[](CCommandGate& g) { g.OnRead(false, false, false, false); }}, "bWr"},
+        {"the next tick arms again", {[](CCommandGate& g) { g.OnRead(false, false, false, true); }, tick}, "bWr"},
         {"a command whose file stays, read at a tick",
-         {[](CCommandGate& g) { Read(g, false, false, true, false); }}, "bwr"},
-        {"a file its writer holds open", {[](CCommandGate& g) { Read(g, true, false, false, true); }}, "bwR"},
-        {"read again, it is gone", {[](CCommandGate& g) { Read(g, true, false, false, true); },
-                                    [](CCommandGate& g) { Read(g, false, true, false, false); }}, "bwr"},
-        {"a read that finds nothing clears the retry", {[](CCommandGate& g) { Read(g, true, false, false, false); },
-                                                         [](CCommandGate& g) { g.OnReadStarted(); }}, "bWr"},
-        {"a tick while posted arms nothing", {[](CCommandGate& g) { Read(g, false, false, true, true); }, post7, tick},
+         {[](CCommandGate& g) { g.OnRead(false, false, true, false); }}, "bwr"},
+        {"a file its writer holds open", {[](CCommandGate& g) { g.OnRead(true, false, false, true); }}, "bwR"},
+        {"read again, it is gone", {[](CCommandGate& g) { g.OnRead(true, false, false, true); },
+                                    [](CCommandGate& g) { g.OnRead(false, true, false, false); }}, "bwr"},
+        {"a read that finds nothing clears the retry", {[](CCommandGate& g) { g.OnRead(true, false, false, false); },
+                                                         [](CCommandGate& g) { g.OnRead(false, false, false, false); }}, "bWr"},
+        {"a tick while posted arms nothing", {[](CCommandGate& g) { g.OnRead(false, false, true, true); }, post7, tick},
          "Bwr"},
         {"another token is not taken", {post7, [](CCommandGate& g) { EXPECT_FALSE(g.TakePosted(8)); }}, "Bwr"},
         {"token 0 is never taken", {[](CCommandGate& g) { EXPECT_FALSE(g.TakePosted(0)); }}, "bWr"},
@@ -65,7 +59,7 @@ TEST(CommandGate, Transitions)
 TEST(CommandGate, HandlingScope)
 {
     CCommandGate gate;
-    Read(gate, false, false, false, true);
+    gate.OnRead(false, false, false, true);
     {
         CCommandGate::CHandling outer(gate);
         {
