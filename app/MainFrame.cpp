@@ -228,9 +228,12 @@ LRESULT CMainFrame::SendReply(DWORD replyCode, const void* data, DWORD size)
     return SendReplyWithin(replyCode, data, size, 0);
 }
 
-// timeoutMs 0: as long as ReplyWindow takes.
+// timeoutMs 0: as long as the reply window takes. Only a window gets a reply: the peer's attach may
+// name HWND_BROADCAST, and a broadcast would hand the peer's data to every top-level window.
 LRESULT CMainFrame::SendReplyWithin(DWORD replyCode, const void* data, DWORD size, UINT timeoutMs)
 {
+    if (!::IsWindow(m_hReplyWnd))
+        return 0;
     COPYDATASTRUCT copyData = {};
     copyData.dwData = replyCode;
     copyData.cbData = size;
@@ -284,9 +287,28 @@ LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
         if (!app)
             return;
         SettingsNames names{app->GetCompanyName(), app->GetProductName()};
-        HandleDownloadRequest(*this, payload, names);
+        AnswerDownloadRequest(HandleDownloadRequest(*this, payload, names));
     });
     return 0;
+}
+
+// The consent is recorded before the peer hears of the folder, so that command 3 finds it.
+void CMainFrame::AnswerDownloadRequest(const DownloadOutcome& outcome)
+{
+    switch (outcome.kind)
+    {
+    case DownloadOutcome::Kind::Ignored:
+        return;
+    case DownloadOutcome::Kind::Abandoned:
+        SendReply(protocol::kReplyFolder, nullptr, 0);
+        return;
+    case DownloadOutcome::Kind::Accepted:
+        if (outcome.consent)
+            m_chosenFolders.Note(*outcome.consent);
+        SendReply(protocol::kReplyResumeFlag, &outcome.resumeFlag, sizeof outcome.resumeFlag);
+        SendReply(protocol::kReplyFolder, outcome.folder.c_str(), static_cast<DWORD>(outcome.folder.size() + 1));
+        return;
+    }
 }
 
 LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)

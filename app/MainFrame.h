@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <memory>
 
+struct DownloadOutcome;
+
 class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
 {
   public:
@@ -28,8 +30,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     BOOL Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, HWND parent,
                 LPCSTR menuName, DWORD exStyle, void* context) override;
 
-    virtual LRESULT SendReply(DWORD replyCode, const void* data, DWORD size) override;
-    void NoteChosenFolder(const CResolvedFolder& folder) override { m_chosenFolders.Note(folder); }
+    LRESULT SendReply(DWORD replyCode, const void* data, DWORD size);
     void RequestStop() override;
     int PollWorkFile();
 
@@ -39,7 +40,6 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
 
     // IPeerLink and IWatchedFrame
     HWND PeerWindow() const override { return m_hPeerWnd.load(); }
-    HWND ReplyWindow() const override { return m_hReplyWnd; }
     bool StopRequested() const override { return m_bStop.load() != FALSE; }
     HANDLE ChooserMutex() const override { return m_hChooserMutex.Get(); }
     HWND FrameWindow() const override { return m_hWnd; }
@@ -72,6 +72,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     bool WatchdogEnded() const;
     LRESULT SendReplyWithin(DWORD replyCode, const void* data, DWORD size, UINT timeoutMs);
     void SendFinishReply(std::uint32_t result);
+    void AnswerDownloadRequest(const DownloadOutcome& outcome);
     std::unique_ptr<CPayload> AdoptPostedCommand(WPARAM token);
     void RunPostedCommand(WPARAM token, const std::function<void(const CPayload&)>& handle);
     bool TakeSignal();

@@ -5,7 +5,6 @@
 #include "environment/PathForm.h"
 #include "framework/MutexHold.h"
 #include "framework/WinApp.h"
-#include "peer/Protocol.h"
 #include "resources/resource.h"
 
 #include <objbase.h>
@@ -68,11 +67,11 @@ CDownloadRequestHandler::CDownloadRequestHandler(IPeerLink& link, IDownloadDesk&
 {
 }
 
-void CDownloadRequestHandler::Handle(const std::vector<std::uint8_t>& payload)
+DownloadOutcome CDownloadRequestHandler::Handle(const std::vector<std::uint8_t>& payload)
 {
     DecodedDownloadRequest decoded = DecodeDownloadRequest(payload.data(), payload.size());
     if (decoded.status != DownloadRequestStatus::Decoded)
-        return;
+        return {};
     m_request = std::move(decoded.request);
     // The caption titles every question: it must not lay out lines of its own.
     m_request.caption = VisibleText(m_request.caption);
@@ -87,10 +86,9 @@ void CDownloadRequestHandler::Handle(const std::vector<std::uint8_t>& payload)
     chooser.SetOption(FolderChooser::kAlertBox, nullptr);
     chooser.SetDialogObserver([this](HWND dialog) { m_link.SetOpenChooserDialog(dialog); });
     m_dwResumeFlag = 0;
-    if (ChooseAcceptedFolder(chooser))
-        Accept();
-    else
-        Abandon();
+    if (!ChooseAcceptedFolder(chooser))
+        return {DownloadOutcome::Kind::Abandoned, {}, 0, std::nullopt};
+    return Accept();
 }
 
 // The last folder is offered again only while it can still take files; else the desktop.
@@ -176,28 +174,22 @@ bool CDownloadRequestHandler::ConfirmClose(HWND topAncestor)
     return false;
 }
 
-void CDownloadRequestHandler::Abandon()
-{
-    if (::IsWindow(m_link.ReplyWindow()))
-        m_link.SendReply(protocol::kReplyFolder, nullptr, 0);
-}
-
 // A question that the stop dismissed counts as answered for the replies, which peers rely on, but it
-// is no consent: only a folder accepted with no stop requested is recorded, before the peer hears of it.
-void CDownloadRequestHandler::Accept()
+// is no consent. The folder is remembered for the next request either way.
+DownloadOutcome CDownloadRequestHandler::Accept()
 {
+    DownloadOutcome outcome{DownloadOutcome::Kind::Accepted, m_strPath, m_dwResumeFlag, std::nullopt};
     if (m_chosen && !m_link.StopRequested())
-        m_link.NoteChosenFolder(*m_chosen);
-    m_link.SendReply(protocol::kReplyResumeFlag, &m_dwResumeFlag, sizeof m_dwResumeFlag);
-    m_link.SendReply(protocol::kReplyFolder, m_strPath.c_str(), static_cast<DWORD>(m_strPath.size() + 1));
+        outcome.consent = std::move(m_chosen);
     StoreFolder(m_names, m_selection.Get());
+    return outcome;
 }
 
-void HandleDownloadRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
-                           const SettingsNames& names)
+DownloadOutcome HandleDownloadRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
+                                      const SettingsNames& names)
 {
     CComApartment apartment;
     CSystemDownloadDesk desk;
     CDownloadRequestHandler handler(link, desk, names);
-    handler.Handle(payload);
+    return handler.Handle(payload);
 }

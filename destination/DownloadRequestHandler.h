@@ -1,4 +1,4 @@
-// Command 2 from its record to its replies: the folder dialog until the user picks a writable
+// Command 2 from its record to its outcome: the folder dialog until the user picks a writable
 // folder the conflict check accepts, or gives up, or the assistant is told to stop.
 #pragma once
 
@@ -16,6 +16,24 @@
 
 class FolderChooser;
 
+// What one command 2 came to. The frame answers it: nothing for Ignored, an empty reply 3 for
+// Abandoned, replies 2 and 3 for Accepted.
+struct DownloadOutcome
+{
+    enum class Kind
+    {
+        Ignored,
+        Abandoned,
+        Accepted,
+    };
+    Kind kind = Kind::Ignored;
+    std::string folder;
+    std::uint32_t resumeFlag = 0;
+    // Set only for a folder accepted with no stop requested: the user's consent, to be recorded
+    // before the peer hears of the folder. A question the stop dismissed answers, but consents to nothing.
+    std::optional<CResolvedFolder> consent;
+};
+
 class CDownloadRequestHandler
 {
   public:
@@ -24,8 +42,8 @@ class CDownloadRequestHandler
     CDownloadRequestHandler& operator=(const CDownloadRequestHandler&) = delete;
 
     // One request, handled once. A record that is no well-formed request is ignored: nothing is
-    // shown and nothing is sent. Only memory exhaustion leaves it, as std::bad_alloc.
-    void Handle(const std::vector<std::uint8_t>& payload);
+    // shown. Only memory exhaustion leaves it, as std::bad_alloc.
+    DownloadOutcome Handle(const std::vector<std::uint8_t>& payload);
 
   private:
     void Preselect();
@@ -33,8 +51,7 @@ class CDownloadRequestHandler
     bool ChooseWritableFolder(FolderChooser& chooser);
     int BrowseHoldingMutex(FolderChooser& chooser);
     bool ConfirmClose(HWND topAncestor);
-    void Abandon();
-    void Accept();
+    DownloadOutcome Accept();
 
     IPeerLink& m_link;
     IDownloadDesk& m_desk;
@@ -49,8 +66,8 @@ class CDownloadRequestHandler
 };
 
 // The request with the real dialog and message boxes.
-void HandleDownloadRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
-                           const SettingsNames& names);
+DownloadOutcome HandleDownloadRequest(IPeerLink& link, const std::vector<std::uint8_t>& payload,
+                                      const SettingsNames& names);
 
 // The top-most window above window by GetParent (owners included); null when it has none.
 HWND FindTopAncestor(HWND window);

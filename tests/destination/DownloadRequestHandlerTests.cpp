@@ -2,7 +2,6 @@
 // reaches poorly: the stored folder's bytes and a stop that comes with a choice.
 #include "destination/DownloadRequestHandler.h"
 #include "destination/FolderChooser.h"
-#include "framework/Handle.h"
 #include "peerkit/DownloadRequestBuilder.h"
 #include "tests/support/FakePeerLink.h"
 #include "tests/support/TestFiles.h"
@@ -65,13 +64,16 @@ class CFakeDesk : public IDownloadDesk
     }
     int ShowMessage(HWND, const std::string&, const std::string&, UINT) override { return IDOK; }
     bool IsFolderWritable(const std::string& path) override { return path != m_unwritable; }
-    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&, std::uint32_t*) override
+    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&, std::uint32_t* resumeFlag) override
     {
+        *resumeFlag = 1;
+        m_stop = m_stop || m_bStopWhileAsking;
         return 0;
     }
 
     bool& m_stop;
     bool m_bStopWhileOpen = false;
+    bool m_bStopWhileAsking = false;
     std::deque<Bytes> m_chosen;
     std::string m_unwritable;
     std::vector<Bytes> m_initial;
@@ -81,11 +83,11 @@ class DownloadRequestHandler : public ::testing::Test
 {
   protected:
     void SetUp() override { ASSERT_GT(m_a.list.size(), 4u) << "no list for " << m_folderA.Path(); }
-    void Handle()
+    DownloadOutcome Handle()
     {
         peerkit::CDownloadRequestBuilder builder;
         builder.AddEntry("a.bin", "key-a");
-        CDownloadRequestHandler(m_link, m_desk, SettingsNames{m_company, "Product"}).Handle(builder.Build());
+        return CDownloadRequestHandler(m_link, m_desk, SettingsNames{m_company, "Product"}).Handle(builder.Build());
     }
     Bytes StoredValue() const
     {
@@ -134,22 +136,39 @@ TEST_F(DownloadRequestHandler, MalformedStoredValueCountsAsNoStoredFolder)
     }
 }
 
-// A stop that comes with a writable choice still abandons; without a reply window nothing is sent.
-TEST_F(DownloadRequestHandler, StopAfterAWritableChoiceAbandonsAndStoresNothing)
+// A stop while the dialog is open abandons; one during the overwrite question still answers with
+// the folder, which is remembered, but gives no consent to place files in it.
+TEST_F(DownloadRequestHandler, OutcomeOfAChoiceUnderAStop)
 {
-    CWindowHandle reply(
-        ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
-    m_desk.m_bStopWhileOpen = true;
-    for (HWND replyWindow : {reply.Get(), HWND{nullptr}})
+    using Kind = DownloadOutcome::Kind;
+    struct Row
     {
+        const char* name;
+        bool stopWhileOpen, stopWhileAsking;
+        Kind kind;
+        bool consent, stored;
+    };
+    const Row rows[] = {
+        {"no stop", false, false, Kind::Accepted, true, true},
+        {"a stop while the dialog is open", true, false, Kind::Abandoned, false, false},
+        {"a stop during the question", false, true, Kind::Accepted, false, true},
+    };
+    for (const Row& row : rows)
+    {
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, m_key.c_str(), kValue);
         m_link.m_bStop = false;
-        m_link.m_hReply = replyWindow;
+        m_desk.m_bStopWhileOpen = row.stopWhileOpen;
+        m_desk.m_bStopWhileAsking = row.stopWhileAsking;
         m_desk.m_chosen = {m_a.list};
-        Handle();
-        EXPECT_TRUE(StoredValue().empty());
+        const DownloadOutcome outcome = Handle();
+        EXPECT_EQ(outcome.kind, row.kind) << row.name;
+        EXPECT_EQ(outcome.consent.has_value(), row.consent) << row.name;
+        EXPECT_EQ(StoredValue(), row.stored ? m_a.list : Bytes()) << row.name;
+        if (row.kind == Kind::Accepted)
+        {
+            EXPECT_EQ(outcome.folder, m_a.path) << row.name;
+            EXPECT_EQ(outcome.resumeFlag, 1u) << row.name;
+        }
     }
-    ASSERT_EQ(m_link.m_replies.size(), 1u);
-    EXPECT_EQ(m_link.m_replies[0].code, 3u);
-    EXPECT_TRUE(m_link.m_replies[0].dataNull);
 }
 } // namespace

@@ -43,6 +43,26 @@ TEST(Attach, RepliesComeFromTheHiddenFrameToTheLatestReplyWindow)
     EXPECT_TRUE(reply && reply->receiver == session.PeerWindow());
 }
 
+// An attach that names HWND_BROADCAST for replies gets none: a broadcast would hand them to every
+// top-level window, the peer's own among them. The next attach is answered as before.
+TEST(Attach, ABroadcastReplyWindowGetsNothing)
+{
+    CPeerSession session;
+    ASSERT_TRUE(session.Launch());
+    ASSERT_TRUE(session.Attach(kWaitMs));
+    const std::uint32_t peer = peerkit::WindowToWire(session.PeerWindow());
+    const std::uint32_t broadcast = peerkit::WindowToWire(HWND_BROADCAST);
+    ASSERT_TRUE(session.WriteWorkFile(
+                    peerkit::EncodeWorkFile(protocol::kCommandAttach, peerkit::EncodeAttachRequest(peer, broadcast))) &&
+                session.SignalRequest() && session.WaitUntilWorkFileGone(kWaitMs));
+    // Commands are handled in turn: once this one is answered, the broadcast attach was handled.
+    ASSERT_TRUE(session.WriteWorkFile(AttachFile(session)) && session.SignalRequest());
+    std::optional<peerkit::Reply> reply = session.WaitForReply(kWaitMs);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->receiver, session.ReplyWindow());
+    EXPECT_TRUE(session.TakeReplies().empty());
+}
+
 TEST(WorkFile, NothingIsReadWhileRequestEventIsMissing)
 {
     peerkit::SessionOptions options;
