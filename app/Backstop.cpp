@@ -3,7 +3,6 @@
 CBackstop::CBackstop(DWORD graceMs, UINT exitCode)
     : m_graceMs(graceMs), m_exitCode(exitCode), m_closed(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
-    ::InitializeCriticalSection(&m_fileWork);
 }
 
 CBackstop::~CBackstop()
@@ -12,7 +11,6 @@ CBackstop::~CBackstop()
         ::SetEvent(m_closed.Get());
     if (m_thread)
         ::WaitForSingleObject(m_thread.Get(), INFINITE);
-    ::DeleteCriticalSection(&m_fileWork);
 }
 
 void CBackstop::Arm() noexcept
@@ -29,6 +27,6 @@ DWORD WINAPI CBackstop::ThreadProc(LPVOID param) noexcept
     if (::WaitForSingleObject(backstop->m_closed.Get(), backstop->m_graceMs) != WAIT_TIMEOUT)
         return 0;
     // Held until the process is gone, so that no other file operation can start.
-    backstop->EnterFileWork();
+    backstop->m_fileWork.lock();
     ::ExitProcess(backstop->m_exitCode);
 }

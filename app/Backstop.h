@@ -4,6 +4,7 @@
 // short over the user's file would lose data.
 #pragma once
 
+#include "framework/CriticalSection.h"
 #include "framework/Handle.h"
 
 #include <windows.h>
@@ -25,16 +26,15 @@ class CBackstop
     // Starts the countdown; later calls change nothing. Safe from any thread.
     void Arm() noexcept;
 
-    // Around each file operation that must run to its end.
-    void EnterFileWork() noexcept { ::EnterCriticalSection(&m_fileWork); }
-    void LeaveFileWork() noexcept { ::LeaveCriticalSection(&m_fileWork); }
+    // Held (std::lock_guard) around each file operation that must run to its end.
+    CCriticalSection& FileWork() noexcept { return m_fileWork; }
 
   private:
     static DWORD WINAPI ThreadProc(LPVOID param) noexcept;
 
     const DWORD m_graceMs;
     const UINT m_exitCode;
-    CRITICAL_SECTION m_fileWork;
+    CCriticalSection m_fileWork;
     CHandle m_closed;
     CHandle m_thread;
     std::atomic<bool> m_armed{false};

@@ -9,25 +9,14 @@
 #include "peer/Protocol.h"
 #include "peer/WorkFilePoll.h"
 
+#include <mutex>
+
 namespace
 {
 // The tick: the fallback poll, and the moment an idle frame closes once the watchdog has ended.
 constexpr UINT kTimerPeriodMs = 1000;
 // How long reply 4 may take once a stop has been requested.
 constexpr UINT kLateReplyMs = 2000;
-
-// Holds off the backstop for the life of a scope.
-class CFileWorkScope
-{
-  public:
-    explicit CFileWorkScope(CBackstop& backstop) : m_backstop(backstop) { m_backstop.EnterFileWork(); }
-    ~CFileWorkScope() { m_backstop.LeaveFileWork(); }
-    CFileWorkScope(const CFileWorkScope&) = delete;
-    CFileWorkScope& operator=(const CFileWorkScope&) = delete;
-
-  private:
-    CBackstop& m_backstop;
-};
 
 UINT MessageForCommand(std::uint32_t commandCode)
 {
@@ -321,7 +310,8 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
                 throw CUserException(ERROR_INVALID_HANDLE);
             return ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
         };
-        CFileWorkScope work(m_backstop);
+        // Holds off the backstop until the file work and its reply are done.
+        std::lock_guard<CCriticalSection> work(m_backstop.FileWork());
         std::optional<std::uint32_t> result = FinishResultFor(payload, readPolicy, m_chosenFolders);
         if (result)
             SendFinishReply(*result);

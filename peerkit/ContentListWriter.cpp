@@ -58,33 +58,13 @@ CContentListLock CContentListWriter::Lock()
 
 bool CContentListWriter::Commit()
 {
-    try
-    {
+    const std::uint32_t error = ErrorOfAttempt([this] {
         CommitUnderLock();
         m_arrChanges.clear();
-        return true;
-    }
-    catch (const CFileException& e)
-    {
-        ::SetLastError(e.OsError() ? e.OsError() : ERROR_WRITE_FAULT);
-    }
-    catch (const CResourceException& e)
-    {
-        ::SetLastError(e.Error() ? e.Error() : ERROR_INVALID_HANDLE);
-    }
-    catch (const CUserException& e)
-    {
-        ::SetLastError(e.Error() ? e.Error() : ERROR_INVALID_DATA);
-    }
-    catch (const std::bad_alloc&)
-    {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    catch (const std::exception&)
-    {
-        ::SetLastError(ERROR_GEN_FAILURE);
-    }
-    return false;
+    });
+    if (error)
+        ::SetLastError(error);
+    return error == 0;
 }
 
 void CContentListWriter::CommitUnderLock()

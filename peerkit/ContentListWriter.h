@@ -32,7 +32,7 @@ class CContentListWriter
     // applies the changes, and puts the result in the file's place as a hidden file. A list that
     // does not read whole is left alone (ERROR_INVALID_DATA): rewriting it would drop the lines
     // after the bad one; so is one above kMaxContentListBytes (ERROR_FILE_TOO_LARGE). False with
-    // the thread's last error set; the changes are kept then. No std::exception escapes.
+    // the thread's last error set; the changes are kept then. Nothing thrown escapes.
     bool Commit();
 
     // ContentListLock for this path, held until the returned object goes away: for a peer that

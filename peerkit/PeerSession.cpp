@@ -84,8 +84,9 @@ CPeerSession::CPeerSession(SessionOptions options) : m_options(std::move(options
         m_quitEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName));
     if (m_options.createRequestEvent)
         m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
-    m_peerWindow = CreateHiddenWindow();
-    m_replyWindow = m_options.separateReplyWindow ? CreateHiddenWindow() : m_peerWindow;
+    m_window.Reset(CreateHiddenWindow());
+    if (m_options.separateReplyWindow)
+        m_separateReplyWindow.Reset(CreateHiddenWindow());
 }
 
 CPeerSession::~CPeerSession()
@@ -99,10 +100,6 @@ CPeerSession::~CPeerSession()
             ::WaitForSingleObject(m_process.Get(), 5000);
         }
     }
-    if (m_replyWindow && m_replyWindow != m_peerWindow)
-        ::DestroyWindow(m_replyWindow);
-    if (m_peerWindow)
-        ::DestroyWindow(m_peerWindow);
     ::DeleteFileA(m_workFile.c_str());
 }
 
@@ -165,7 +162,7 @@ bool CPeerSession::SendAttach(std::uint32_t peerWindow, std::uint32_t replyWindo
 
 std::optional<Reply> CPeerSession::Attach(DWORD timeoutMs)
 {
-    if (!SendAttach(WindowToWire(m_peerWindow), WindowToWire(m_replyWindow)))
+    if (!SendAttach(WindowToWire(PeerWindow()), WindowToWire(ReplyWindow())))
         return std::nullopt;
     return WaitForReply(timeoutMs);
 }
@@ -259,9 +256,10 @@ void CPeerSession::SignalQuit()
 
 void CPeerSession::DestroyPeerWindow()
 {
-    if (m_peerWindow && m_peerWindow != m_replyWindow)
-        ::DestroyWindow(m_peerWindow);
-    m_peerWindow = nullptr;
+    // A shared window stays: it still takes the replies.
+    if (m_separateReplyWindow)
+        m_window.Reset();
+    m_bPeerWindowGone = true;
 }
 
 std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)

@@ -34,29 +34,33 @@ struct SessionOptions
     bool separateReplyWindow = true; // ReplyWindow other than PeerWindow
 };
 
-// Owns one kernel handle of a session: the kit's own small owner, so that a peer's namespace gets
+// Owns one handle or window of a session: the kit's own small owner, so that a peer's namespace gets
 // no type of the assistant's framework.
-class CSessionHandle
+template <typename Object, BOOL(WINAPI* Close)(Object)>
+class CSessionOwned
 {
   public:
-    CSessionHandle() = default;
-    explicit CSessionHandle(HANDLE handle) noexcept : m_handle(handle) {}
-    ~CSessionHandle() { Reset(); }
-    CSessionHandle(const CSessionHandle&) = delete;
-    CSessionHandle& operator=(const CSessionHandle&) = delete;
+    CSessionOwned() = default;
+    explicit CSessionOwned(Object object) noexcept : m_object(object) {}
+    ~CSessionOwned() { Reset(); }
+    CSessionOwned(const CSessionOwned&) = delete;
+    CSessionOwned& operator=(const CSessionOwned&) = delete;
 
-    HANDLE Get() const noexcept { return m_handle; }
-    explicit operator bool() const noexcept { return m_handle != nullptr; }
-    void Reset(HANDLE handle = nullptr) noexcept
+    Object Get() const noexcept { return m_object; }
+    explicit operator bool() const noexcept { return m_object != nullptr; }
+    void Reset(Object object = nullptr) noexcept
     {
-        if (m_handle)
-            ::CloseHandle(m_handle);
-        m_handle = handle;
+        if (m_object)
+            Close(m_object);
+        m_object = object;
     }
 
   private:
-    HANDLE m_handle = nullptr;
+    Object m_object = nullptr;
 };
+
+using CSessionHandle = CSessionOwned<HANDLE, &::CloseHandle>;
+using CSessionWindow = CSessionOwned<HWND, &::DestroyWindow>;
 
 class CPeerSession
 {
@@ -103,8 +107,8 @@ class CPeerSession
 
     const std::string& WorkFilePath() const { return m_workFile; }
     const std::string& WorkFolder() const { return m_workFolder; }
-    HWND PeerWindow() const { return m_peerWindow; }
-    HWND ReplyWindow() const { return m_replyWindow; }
+    HWND PeerWindow() const { return m_bPeerWindowGone ? nullptr : m_window.Get(); }
+    HWND ReplyWindow() const { return m_separateReplyWindow ? m_separateReplyWindow.Get() : m_window.Get(); }
     HANDLE Process() const { return m_process.Get(); }
     DWORD ProcessId() const { return m_processId; }
     bool IsRunning() const;
@@ -126,8 +130,10 @@ class CPeerSession
     std::string m_workFile;
     CSessionHandle m_quitEvent;
     CSessionHandle m_requestEvent;
-    HWND m_peerWindow = nullptr;
-    HWND m_replyWindow = nullptr;
+    // PeerWindow, and ReplyWindow too unless the options ask for a separate one.
+    CSessionWindow m_window;
+    CSessionWindow m_separateReplyWindow;
+    bool m_bPeerWindowGone = false;
     CSessionHandle m_process;
     DWORD m_processId = 0;
     std::chrono::steady_clock::time_point m_launched;
