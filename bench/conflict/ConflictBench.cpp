@@ -5,7 +5,7 @@
 // another assistant executable (an earlier build, say).
 #include "peer/Protocol.h"
 #include "peerkit/ContentListWriter.h"
-#include "peerkit/DialogDriver.h"
+#include "tools/dlcpeer/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
 #include "peerkit/PeerSession.h"
 #include "tests/support/TestFiles.h"

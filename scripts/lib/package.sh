@@ -83,7 +83,7 @@ da_check_package_contents() {
         [ -f "$root/$file" ] || { da_log "package lacks $file"; return 1; }
     done
     listing=$(cd "$root" && find . -type f)
-    if grep -Ei 'ieframe|test|bench|fuzz|\.debug$|DialogDriver|TypicalCommand|DownloadCommand' <<<"$listing"; then
+    if grep -Ei 'ieframe|test|bench|fuzz|\.debug$|tools/' <<<"$listing"; then
         da_log "package holds the files above, which are not for integrators"
         return 1
     fi

@@ -11,7 +11,7 @@ import shlex
 import subprocess
 import sys
 
-PRODUCT_FOLDERS = ("app", "peer", "destination", "environment", "contentlist", "resources", "framework", "peerkit")
+PRODUCT_FOLDERS = ("app", "peer", "destination", "environment", "contentlist", "resources", "framework", "peerkit", "tools")
 STRICT = ["-fsyntax-only", "-std=c++17", "-pedantic-errors", "-Wgnu", "-Wvla", "-Werror=gnu", "-Werror=vla"]
 
 

@@ -3,7 +3,7 @@
 #include "environment/FileFinalizer.h"
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
-#include "peerkit/MachineProbes.h"
+#include "tools/dlcpeer/MachineProbes.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "tests/support/TestFiles.h"
 
 #include "framework/Handle.h"
-#include "peerkit/MachineProbes.h"
+#include "tools/dlcpeer/MachineProbes.h"
 
 #include <aclapi.h>
 #include <sddl.h>

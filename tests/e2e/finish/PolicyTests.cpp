@@ -4,7 +4,7 @@
 // empties the test drives P: (the folder chosen) and Q:, and makes P:\sub, Q:\outside and, of the
 // file system the prefix lies on, a symbolic link P:\link to Q:\outside.
 #include "peerkit/FinishPolicySetting.h"
-#include "peerkit/MachineProbes.h"
+#include "tools/dlcpeer/MachineProbes.h"
 #include "tests/e2e/support/DialogPeer.h"
 
 #include <cstdlib>

@@ -86,7 +86,6 @@ bool CDialogPeer::Start()
     if (m_session.Launch() &&
         m_session.SendAttach(peerkit::WindowToWire(peer), peerkit::WindowToWire(m_session.ReplyWindow())))
         reply = m_session.WaitForReply(kWaitMs);
-    m_driver = CDialogDriver(m_session.ProcessId());
     return reply && reply->code == protocol::kReplyAttached;
 }
 
@@ -102,42 +101,27 @@ bool CDialogPeer::Request(const std::string& caption, const std::string& listPat
 
 AssertionResult CDialogPeer::Next(Shown expected)
 {
-    if (m_hWindow)
-        m_driver.WaitUntilGone(m_hWindow, kWaitMs);
-    m_hWindow = nullptr;
-    m_reply.reset();
-    Shown shown = kNothing;
-    for (const ULONGLONG deadline = ::GetTickCount64() + kWaitMs; !shown && ::GetTickCount64() < deadline;)
-    {
-        if ((m_hWindow = m_driver.FindMessageBox()) != nullptr)
-            shown = kMessageBox;
-        else if ((m_hWindow = m_driver.FindFolderDialog()) != nullptr)
-            shown = kFolderDialog;
-        else if ((m_reply = m_session.WaitForReply(20)))
-            shown = kReply;
-    }
+    const Shown shown = m_user.Next();
     m_bTopDisabled = m_top && !::IsWindowEnabled(m_top.Get());
     if (shown == expected)
         return AssertionSuccess();
     const char* names[] = {"nothing", "the folder dialog", "a message box", "a reply"};
-    return AssertionFailure() << names[shown] << " came: "
-                              << (m_reply ? std::to_string(m_reply->code)
-                                          : CDialogDriver::MessageText(m_hWindow));
+    return AssertionFailure() << names[static_cast<int>(shown)] << " came: "
+                              << (Reply() ? std::to_string(Reply()->code) : CDialogDriver::MessageText(Window()));
 }
 
 AssertionResult CDialogPeer::Choose(const std::string& path, const char* opensOn)
 {
-    AssertionResult next = Next(kFolderDialog);
+    AssertionResult next = Next(Shown::FolderDialog);
     if (!next)
         return next;
-    const std::uintptr_t opened = CDialogDriver::SelectedItem(m_hWindow);
-    const bool openedThere =
-        !opensOn ||
-        (opened != 0 &&
-         (*opensOn ? m_driver.ChooseFolder(m_hWindow, opensOn) : m_driver.ChooseDesktop(m_hWindow)) &&
-         CDialogDriver::SelectedItem(m_hWindow) == opened);
-    const bool chosen = m_driver.ChooseFolder(m_hWindow, path);
-    CDialogDriver::PressOk(m_hWindow);
+    const HWND dialog = Window();
+    const CDialogDriver driver = m_user.Driver();
+    const std::uintptr_t opened = CDialogDriver::SelectedItem(dialog);
+    const bool openedThere = !opensOn || (opened != 0 &&
+                                          (*opensOn ? driver.ChooseFolder(dialog, opensOn) : driver.ChooseDesktop(dialog)) &&
+                                          CDialogDriver::SelectedItem(dialog) == opened);
+    const bool chosen = m_user.Choose(path);
     if (!openedThere || !chosen)
         return AssertionFailure() << "did not open on " << (opensOn ? opensOn : "") << " or could not choose "
                                   << path;
@@ -146,18 +130,18 @@ AssertionResult CDialogPeer::Choose(const std::string& path, const char* opensOn
 
 AssertionResult CDialogPeer::Cancel()
 {
-    AssertionResult next = Next(kFolderDialog);
+    AssertionResult next = Next(Shown::FolderDialog);
     if (next)
-        CDialogDriver::PressCancel(m_hWindow);
+        m_user.Cancel();
     return next;
 }
 
 AssertionResult CDialogPeer::Answer(std::initializer_list<std::string> names, int answer)
 {
-    AssertionResult next = Next(kMessageBox);
+    AssertionResult next = Next(Shown::MessageBox);
     if (!next)
         return next;
-    m_text = CDialogDriver::MessageText(m_hWindow);
+    m_text = CDialogDriver::MessageText(Window());
     std::istringstream lines(m_text);
     std::vector<std::string> listed;
     bool nonAscii = false;
@@ -171,12 +155,12 @@ AssertionResult CDialogPeer::Answer(std::initializer_list<std::string> names, in
     }
     HWND peer = m_ownedPeer ? m_ownedPeer.Get() : m_session.PeerWindow();
     const bool right = listed == std::vector<std::string>(names) && nonAscii == (::GetACP() == 932) &&
-                       CDialogDriver::Caption(m_hWindow) == m_caption &&
-                       ::GetWindow(m_hWindow, GW_OWNER) == peer;
-    CDialogDriver::Answer(m_hWindow, answer);
+                       CDialogDriver::Caption(Window()) == m_caption &&
+                       ::GetWindow(Window(), GW_OWNER) == peer;
+    m_user.Answer(answer);
     if (!right)
         return AssertionFailure() << "not the names, language, caption or owner expected: "
-                                  << CDialogDriver::Caption(m_hWindow) << "\n"
+                                  << CDialogDriver::Caption(Window()) << "\n"
                                   << m_text;
     return AssertionSuccess();
 }
@@ -185,8 +169,8 @@ AssertionResult CDialogPeer::Accepted(const std::string& path, std::uint32_t res
 {
     std::vector<std::uint8_t> flag;
     peerkit::AppendUInt32(flag, resumeFlag);
-    AssertionResult next = Next(kReply);
-    if (!next || m_reply->code != protocol::kReplyResumeFlag || m_reply->data != flag)
+    AssertionResult next = Next(Shown::Reply);
+    if (!next || Reply()->code != protocol::kReplyResumeFlag || Reply()->data != flag)
         return AssertionFailure() << "no reply 2 with ResumeFlag " << resumeFlag << (next ? "" : ": ")
                                   << (next ? "" : next.message());
     std::optional<peerkit::Reply> folder = m_session.WaitForReply(kWaitMs);
@@ -199,9 +183,9 @@ AssertionResult CDialogPeer::Accepted(const std::string& path, std::uint32_t res
 
 AssertionResult CDialogPeer::Abandoned()
 {
-    AssertionResult next = Next(kReply);
-    if (!next || m_reply->code != protocol::kReplyFolder || !m_reply->data.empty() ||
-        !m_reply->dataPointerNull)
+    AssertionResult next = Next(Shown::Reply);
+    if (!next || Reply()->code != protocol::kReplyFolder || !Reply()->data.empty() ||
+        !Reply()->dataPointerNull)
         return AssertionFailure() << "no empty reply 3";
     return AssertionSuccess();
 }

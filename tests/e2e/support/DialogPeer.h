@@ -1,11 +1,11 @@
 // The one peer of the end-to-end tests: a peer-kit session that starts the real assistant,
-// attaches, sends requests and plays the user, one folder dialog or message box at a time.
+// attaches, sends requests and, through the scripted user, plays the user, checking each window.
 #pragma once
 
-#include "peerkit/DialogDriver.h"
-#include "peerkit/DownloadRequestBuilder.h"
 #include "framework/Handle.h"
+#include "peerkit/DownloadRequestBuilder.h"
 #include "peerkit/PeerSession.h"
+#include "tools/dlcpeer/ScriptedUser.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -90,23 +90,17 @@ class CDialogPeer
     bool TopWasDisabled() const { return m_bTopDisabled; }
 
   private:
-    enum Shown
-    {
-        kNothing,
-        kFolderDialog,
-        kMessageBox,
-        kReply
-    };
+    using Shown = peerkit::CScriptedUser::Shown;
     AssertionResult Next(Shown expected);
+    HWND Window() const { return m_user.Window(); }
+    const std::optional<peerkit::Reply>& Reply() const { return m_user.LastReply(); }
 
     CWindowHandle m_top;
     CWindowHandle m_ownedPeer; // destroyed after the session has ended the assistant
     peerkit::CPeerSession m_session;
-    peerkit::CDialogDriver m_driver{0};
+    peerkit::CScriptedUser m_user{m_session, peerkit::CScriptedUser::Narration::Silent};
     std::string m_caption;
     std::string m_text;
-    HWND m_hWindow = nullptr;
     bool m_bTopDisabled = false;
-    std::optional<peerkit::Reply> m_reply;
 };
 } // namespace e2e

@@ -3,12 +3,12 @@
 // below lists the commands, options and exit codes.
 #include "peer/Protocol.h"
 #include "peer/Records.h"
-#include "peerkit/CheckCommand.h"
-#include "peerkit/DownloadCommand.h"
+#include "tools/dlcpeer/CheckCommand.h"
+#include "tools/dlcpeer/DownloadCommand.h"
 #include "peerkit/FinishPolicySetting.h"
 #include "peerkit/FinishRequest.h"
 #include "peerkit/PeerSession.h"
-#include "peerkit/TypicalCommand.h"
+#include "tools/dlcpeer/TypicalCommand.h"
 
 #include <cstdio>
 #include <string>

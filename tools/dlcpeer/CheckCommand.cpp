@@ -1,15 +1,15 @@
-#include "peerkit/CheckCommand.h"
+#include "tools/dlcpeer/CheckCommand.h"
 
 #include "contentlist/ContentListLock.h"
 #include "contentlist/ContentListLockSecurity.h"
 #include "contentlist/ContentListText.h"
 #include "framework/Exceptions.h"
 #include "peer/Protocol.h"
-#include "peerkit/CheckReport.h"
-#include "peerkit/DialogDriver.h"
+#include "tools/dlcpeer/CheckReport.h"
 #include "peerkit/DownloadRequestBuilder.h"
-#include "peerkit/MachineProbes.h"
 #include "peerkit/MessagePump.h"
+#include "tools/dlcpeer/MachineProbes.h"
+#include "tools/dlcpeer/ScriptedUser.h"
 
 #include <cstdio>
 
@@ -129,17 +129,14 @@ DialogOutcome ChooseInDialog(CPeerSession& session, const std::string& folder)
     builder.SetCaption("dlcpeer check");
     if (!session.SendCommand(protocol::kCommandDownload, builder.Build()))
         return outcome;
-    CDialogDriver driver(session.ProcessId());
-    const HWND dialog = driver.WaitForFolderDialog(kReplyMs);
-    if (!dialog)
+    CScriptedUser user(session, CScriptedUser::Narration::Silent);
+    if (!user.NextIs(CScriptedUser::Shown::FolderDialog))
         return outcome;
+    const HWND dialog = user.Window();
     outcome.shown = true;
     outcome.foreground =
         PumpMessagesUntil(kForegroundMs, nullptr, [dialog] { return ::GetForegroundWindow() == dialog; }, 50);
-    if (driver.ChooseFolder(dialog, folder))
-        CDialogDriver::PressOk(dialog);
-    else
-        CDialogDriver::PressCancel(dialog);
+    user.Choose(folder);
     while (std::optional<Reply> reply = session.WaitForReply(kReplyMs))
         if (std::optional<std::string> chosen = FolderOfReply(*reply))
         {

@@ -1,4 +1,4 @@
-#include "peerkit/MachineProbes.h"
+#include "tools/dlcpeer/MachineProbes.h"
 
 #include "framework/SystemFunction.h"
 #include "framework/SystemVersion.h"

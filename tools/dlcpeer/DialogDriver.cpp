@@ -1,4 +1,4 @@
-#include "peerkit/DialogDriver.h"
+#include "tools/dlcpeer/DialogDriver.h"
 
 #include "peerkit/MessagePump.h"
 

@@ -1,9 +1,9 @@
-#include "peerkit/TypicalCommand.h"
+#include "tools/dlcpeer/TypicalCommand.h"
 
 #include "peer/Protocol.h"
 #include "peerkit/ContentListWriter.h"
-#include "peerkit/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
+#include "tools/dlcpeer/ScriptedUser.h"
 
 #include <shlwapi.h>
 
@@ -14,8 +14,6 @@ namespace peerkit
 {
 namespace
 {
-// Closing a visible window alone takes about 2 s under Wine with Xvfb.
-constexpr DWORD kShowTimeoutMs = 20000;
 constexpr DWORD kUserTimeoutMs = 10 * 60 * 1000;
 constexpr std::size_t kFetchedEarlier = 14;
 
@@ -47,112 +45,6 @@ bool WriteFile(const std::string& path, const std::string& bytes, bool append = 
     return static_cast<bool>(out);
 }
 
-// Plays the user in the assistant's dialogs, printing what it sees and does.
-class CScriptedUser
-{
-  public:
-    CScriptedUser(CPeerSession& session, bool screenshots)
-        : m_session(session), m_driver(session.ProcessId()), m_bScreenshots(screenshots)
-    {
-    }
-
-    // The next folder dialog or message box, once the one before has gone; null (and said so) when
-    // the other kind or nothing shows.
-    HWND Next(bool messageBox, const char* shotName)
-    {
-        if (m_hLast)
-            m_driver.WaitUntilGone(m_hLast, kShowTimeoutMs);
-        m_hLast = messageBox ? m_driver.WaitForMessageBox(kShowTimeoutMs)
-                             : m_driver.WaitForFolderDialog(kShowTimeoutMs);
-        if (!m_hLast)
-        {
-            std::printf("expected %s, none appeared\n", messageBox ? "a message box" : "the folder dialog");
-            return nullptr;
-        }
-        Say(messageBox ? "message box" : "folder dialog", CDialogDriver::Caption(m_hLast));
-        if (messageBox)
-            PrintText(CDialogDriver::MessageText(m_hLast));
-        Shot(shotName);
-        return m_hLast;
-    }
-
-    bool Choose(const std::string& folder, const char* shotName = nullptr)
-    {
-        Say("the user selects", folder, "and presses OK");
-        if (!m_driver.ChooseFolder(m_hLast, folder))
-        {
-            std::printf("cannot select %s in the dialog\n", folder.c_str());
-            return false;
-        }
-        Shot(shotName);
-        CDialogDriver::PressOk(m_hLast);
-        return true;
-    }
-
-    void Cancel()
-    {
-        Say("the user presses Cancel");
-        CDialogDriver::PressCancel(m_hLast);
-    }
-
-    void Answer(int button)
-    {
-        Say(button == IDYES  ? "the user answers Yes"
-            : button == IDNO ? "the user answers No"
-                             : "the user presses OK");
-        CDialogDriver::Answer(m_hLast, button);
-    }
-
-  private:
-    void Say(const char* what, const std::string& text = std::string(), const char* after = nullptr)
-    {
-        std::printf("[%6.2f s] %s", m_session.SecondsSinceLaunch(), what);
-        if (!text.empty())
-            std::printf(" \"%s\"", text.c_str());
-        if (after)
-            std::printf(" %s", after);
-        std::printf("\n");
-        std::fflush(stdout);
-    }
-
-    static void PrintText(const std::string& text)
-    {
-        std::string line;
-        for (char c : text + "\n")
-        {
-            if (c != '\n')
-            {
-                line += c == '\t' ? std::string("    ") : std::string(1, c);
-                continue;
-            }
-            std::printf("           | %s\n", line.c_str());
-            line.clear();
-        }
-    }
-
-    // The window has just become visible; give it a moment to paint before the picture is taken.
-    void Shot(const char* name)
-    {
-        if (!m_bScreenshots || !name)
-            return;
-        CDialogDriver::Pump(500);
-        RECT rect = {};
-        ::GetWindowRect(m_hLast, &rect);
-        std::printf("@@shot %s %ld %ld %ld %ld\n", name, static_cast<long>(rect.left),
-                    static_cast<long>(rect.top), static_cast<long>(rect.right - rect.left),
-                    static_cast<long>(rect.bottom - rect.top));
-        std::fflush(stdout);
-        char reply[16];
-        if (!std::fgets(reply, sizeof reply, stdin))
-            m_bScreenshots = false;
-    }
-
-    CPeerSession& m_session;
-    CDialogDriver m_driver;
-    bool m_bScreenshots;
-    HWND m_hLast = nullptr;
-};
-
 // The state a real peer would find after an interrupted download, and an older copy of the second
 // content in the folder (and a read-only one in its sub-folder "read-only").
 bool Prepare(const CPeerSession& session, const std::string& list, const std::string& folder)
@@ -183,31 +75,33 @@ bool Prepare(const CPeerSession& session, const std::string& list, const std::st
 // The scripted user's way through every dialog; true when the folder was accepted.
 bool AnswerAsScripted(CPeerSession& session, const TypicalOptions& options)
 {
-    CScriptedUser user(session, options.screenshots);
-    if (!user.Next(false, nullptr))
+    using Shown = CScriptedUser::Shown;
+    CScriptedUser user(session, options.screenshots ? CScriptedUser::Narration::PrintedWithScreenshots
+                                                    : CScriptedUser::Narration::Printed);
+    if (!user.NextIs(Shown::FolderDialog))
         return false;
     if (!options.unwritable.empty())
     {
-        if (!user.Choose(options.unwritable) || !user.Next(true, "writable-warning"))
+        if (!user.Choose(options.unwritable) || !user.NextIs(Shown::MessageBox, "writable-warning"))
             return false;
         user.Answer(IDOK);
-        if (!user.Next(false, nullptr))
+        if (!user.NextIs(Shown::FolderDialog))
             return false;
     }
-    if (!user.Choose(Join(options.folder, "read-only")) || !user.Next(true, "resume-question"))
+    if (!user.Choose(Join(options.folder, "read-only")) || !user.NextIs(Shown::MessageBox, "resume-question"))
         return false;
     user.Answer(IDYES);
-    if (!user.Next(true, "read-only-message"))
+    if (!user.NextIs(Shown::MessageBox, "read-only-message"))
         return false;
     user.Answer(IDOK);
-    if (!user.Next(false, nullptr))
+    if (!user.NextIs(Shown::FolderDialog))
         return false;
     user.Cancel();
-    if (!user.Next(true, "close-question"))
+    if (!user.NextIs(Shown::MessageBox, "close-question"))
         return false;
     user.Answer(IDNO);
-    if (!user.Next(false, nullptr) || !user.Choose(options.folder, "folder-dialog") ||
-        !user.Next(true, "overwrite-question"))
+    if (!user.NextIs(Shown::FolderDialog) || !user.Choose(options.folder, "folder-dialog") ||
+        !user.NextIs(Shown::MessageBox, "overwrite-question"))
         return false;
     user.Answer(IDYES);
     return true;
@@ -285,7 +179,7 @@ Outcome RunTypicalDownload(CPeerSession& session, const TypicalOptions& options,
     std::string folder;
     bool resume = false;
     Outcome outcome =
-        WaitForFolder(session, scripted ? kShowTimeoutMs : kUserTimeoutMs, print, folder, resume);
+        WaitForFolder(session, scripted ? CScriptedUser::kShowTimeoutMs : kUserTimeoutMs, print, folder, resume);
     for (const Content& content : kContents)
     {
         if (outcome != Outcome::Done)

@@ -1,8 +1,8 @@
-#include "peerkit/DownloadCommand.h"
+#include "tools/dlcpeer/DownloadCommand.h"
 
 #include "peer/Protocol.h"
-#include "peerkit/DialogDriver.h"
 #include "peerkit/DownloadRequestBuilder.h"
+#include "tools/dlcpeer/ScriptedUser.h"
 
 #include <cstdio>
 
@@ -10,7 +10,6 @@ namespace peerkit
 {
 namespace
 {
-constexpr DWORD kDialogTimeoutMs = 15000;
 constexpr DWORD kUserTimeoutMs = 10 * 60 * 1000;
 // A large executable's copy to another volume may take a while.
 constexpr DWORD kFinishTimeoutMs = 120000;
@@ -32,24 +31,8 @@ std::string ErrorText(DWORD error)
 
 bool ChooseForTheUser(CPeerSession& session, const std::string& folder)
 {
-    CDialogDriver driver(session.ProcessId());
-    HWND dialog = driver.WaitForFolderDialog(kDialogTimeoutMs);
-    if (!dialog)
-    {
-        std::printf("no folder dialog appeared\n");
-        return false;
-    }
-    std::printf("[%6.2f s] folder dialog \"%s\" is open\n", session.SecondsSinceLaunch(),
-                CDialogDriver::Caption(dialog).c_str());
-    if (!driver.ChooseFolder(dialog, folder))
-    {
-        std::printf("cannot select %s in the dialog\n", folder.c_str());
-        return false;
-    }
-    std::printf("[%6.2f s] selected %s, pressing OK\n", session.SecondsSinceLaunch(), folder.c_str());
-    std::fflush(stdout);
-    CDialogDriver::PressOk(dialog);
-    return true;
+    CScriptedUser user(session, CScriptedUser::Narration::Printed);
+    return user.NextIs(CScriptedUser::Shown::FolderDialog) && user.Choose(folder);
 }
 } // namespace
 
@@ -68,7 +51,7 @@ Outcome RunDownloadCommand(CPeerSession& session, const std::string& folder, Rep
         return Outcome::Failed;
     for (;;)
     {
-        std::optional<Reply> reply = session.WaitForReply(folder.empty() ? kUserTimeoutMs : kDialogTimeoutMs);
+        std::optional<Reply> reply = session.WaitForReply(folder.empty() ? kUserTimeoutMs : CScriptedUser::kShowTimeoutMs);
         if (!reply)
         {
             std::printf("no reply to command 2\n");

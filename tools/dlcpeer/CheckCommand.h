@@ -3,7 +3,7 @@
 // or "not checkable here", with the reason.
 #pragma once
 
-#include "peerkit/DownloadCommand.h"
+#include "tools/dlcpeer/DownloadCommand.h"
 
 #include <string>
 

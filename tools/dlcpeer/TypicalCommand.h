@@ -3,7 +3,7 @@
 // with command 3.
 #pragma once
 
-#include "peerkit/DownloadCommand.h"
+#include "tools/dlcpeer/DownloadCommand.h"
 
 #include <string>
 
