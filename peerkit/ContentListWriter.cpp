@@ -1,10 +1,13 @@
 #include "peerkit/ContentListWriter.h"
 
+#include "contentlist/ContentListLock.h"
+#include "contentlist/ContentListLockSecurity.h"
+#include "contentlist/ContentListText.h"
 #include "contentlist/LineFormat.h"
 #include "contentlist/ReplacementFile.h"
+#include "framework/CodePage.h"
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
-
 
 namespace peerkit
 {
@@ -33,11 +36,27 @@ bool ReadExisting(const std::string& path, std::string& bytes)
         throw CFileException(::GetLastError(), path);
     return true;
 }
+
+// The descriptor is needed only while the mutex is made or opened.
+CContentListLock TakeLock(const std::string& name, DWORD timeoutMs)
+{
+    CContentListLockSecurity security;
+    return CContentListLock(name, security.Get(), timeoutMs);
+}
 } // namespace
 
-CContentListWriter::CContentListWriter(std::string path, const CCodePage& codePage)
-    : m_codePage(codePage), m_strPath(std::move(path)),
-      m_strLockName(ContentListLockName(m_strPath, codePage))
+struct CContentListHold::CHeld
+{
+    CContentListLock lock;
+};
+
+CContentListHold::CContentListHold() noexcept = default;
+CContentListHold::~CContentListHold() = default;
+CContentListHold::CContentListHold(CContentListHold&&) noexcept = default;
+CContentListHold& CContentListHold::operator=(CContentListHold&&) noexcept = default;
+
+CContentListWriter::CContentListWriter(std::string path)
+    : m_strPath(std::move(path)), m_strLockName(ContentListLockName(m_strPath, SystemCodePage()))
 {
 }
 
@@ -51,9 +70,15 @@ void CContentListWriter::RemoveRecord(const std::string& key)
     m_arrChanges.emplace_back(key, std::nullopt);
 }
 
-CContentListLock CContentListWriter::Lock()
+CContentListHold CContentListWriter::Lock()
 {
-    return CContentListLock(m_strLockName, m_security.Get(), m_dwLockTimeoutMs);
+    CContentListHold hold;
+    const std::uint32_t error = ErrorOfAttempt([&] {
+        hold.m_held = std::make_unique<CContentListHold::CHeld>(CContentListHold::CHeld{TakeLock(m_strLockName, m_dwLockTimeoutMs)});
+    });
+    if (error)
+        ::SetLastError(error);
+    return hold;
 }
 
 bool CContentListWriter::Commit()
@@ -69,10 +94,10 @@ bool CContentListWriter::Commit()
 
 void CContentListWriter::CommitUnderLock()
 {
-    CContentListLock lock = Lock();
+    CContentListLock lock = TakeLock(m_strLockName, m_dwLockTimeoutMs);
     CContentRecordMap records;
     std::string bytes;
-    if (ReadExisting(m_strPath, bytes) && !ParseContentListText(bytes, m_codePage, records))
+    if (ReadExisting(m_strPath, bytes) && !ParseContentListText(bytes, SystemCodePage(), records))
         throw CUserException(ERROR_INVALID_DATA);
     for (const auto& [key, record] : m_arrChanges)
     {
@@ -81,7 +106,7 @@ void CContentListWriter::CommitUnderLock()
         else
             records.Remove(key);
     }
-    CReplacementFile file(m_strPath, m_codePage);
+    CReplacementFile file(m_strPath, SystemCodePage());
     for (const auto& [key, record] : records)
     {
         std::string line = FormatLineText(key.data(), record.Copy());

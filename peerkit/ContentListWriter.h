@@ -3,12 +3,11 @@
 // path text, so that the assistant never reads a half-written list.
 #pragma once
 
-#include "contentlist/ContentListLock.h"
-#include "contentlist/ContentListText.h"
 #include "contentlist/ContentRecord.h"
-#include "contentlist/ContentListLockSecurity.h"
-#include "framework/CodePage.h"
 
+#include <windows.h>
+
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,11 +15,29 @@
 
 namespace peerkit
 {
+// ContentListLock of one list, held until this goes away; empty when it could not be had.
+class CContentListHold
+{
+  public:
+    CContentListHold() noexcept;
+    ~CContentListHold();
+    CContentListHold(CContentListHold&&) noexcept;
+    CContentListHold& operator=(CContentListHold&&) noexcept;
+
+    explicit operator bool() const noexcept { return m_held != nullptr; }
+
+  private:
+    friend class CContentListWriter;
+    struct CHeld;
+    std::unique_ptr<CHeld> m_held;
+};
+
 class CContentListWriter
 {
   public:
-    // path: exactly the text the peer sends the assistant, or the lock names will differ.
-    explicit CContentListWriter(std::string path, const CCodePage& codePage = SystemCodePage());
+    // path: exactly the text the peer sends the assistant, or the lock names will differ. Both
+    // sides read it in the system's code page.
+    explicit CContentListWriter(std::string path);
     CContentListWriter(const CContentListWriter&) = delete;
     CContentListWriter& operator=(const CContentListWriter&) = delete;
 
@@ -31,14 +48,14 @@ class CContentListWriter
     // Under one hold of the lock: reads the list as it stands (a missing file is an empty list),
     // applies the changes, and puts the result in the file's place as a hidden file. A list that
     // does not read whole is left alone (ERROR_INVALID_DATA): rewriting it would drop the lines
-    // after the bad one; so is one above kMaxContentListBytes (ERROR_FILE_TOO_LARGE). False with
-    // the thread's last error set; the changes are kept then. Nothing thrown escapes.
+    // after the bad one; so is one above 64 MiB (ERROR_FILE_TOO_LARGE). False with the thread's
+    // last error set; the changes are kept then. Nothing thrown escapes.
     bool Commit();
 
-    // ContentListLock for this path, held until the returned object goes away: for a peer that
-    // writes or reads the file by its own means. Anyone may hold the lock, so the wait for it ends
-    // after LockTimeout with CResourceException(ERROR_TIMEOUT); Commit then fails with that error.
-    CContentListLock Lock();
+    // ContentListLock for this path, for a peer that writes or reads the file by its own means.
+    // Anyone may hold the lock, so the wait for it ends after LockTimeout: the hold is then empty
+    // and the thread's last error ERROR_TIMEOUT (Commit fails with that error too).
+    CContentListHold Lock();
     void SetLockTimeout(DWORD milliseconds) { m_dwLockTimeoutMs = milliseconds; }
     DWORD LockTimeout() const { return m_dwLockTimeoutMs; }
     static constexpr DWORD kDefaultLockTimeoutMs = 30000;
@@ -48,10 +65,8 @@ class CContentListWriter
   private:
     void CommitUnderLock();
 
-    const CCodePage& m_codePage;
     std::string m_strPath;
     std::string m_strLockName;
-    CContentListLockSecurity m_security;
     DWORD m_dwLockTimeoutMs = kDefaultLockTimeoutMs;
     std::vector<std::pair<std::string, std::optional<ContentRecord>>> m_arrChanges;
 };

@@ -124,6 +124,8 @@ TEST(ContentListWriter, CommitReplacesTheListWholeOrNotAtAll)
     ASSERT_TRUE(held.Wait());
     EXPECT_FALSE(writer.Commit());
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+    EXPECT_FALSE(writer.Lock());
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
     release.Set();
 }
 

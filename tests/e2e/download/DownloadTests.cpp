@@ -241,7 +241,8 @@ TEST(DownloadRequest, SquattedLockAndNetworkNamesAreNotWaitedFor)
     ASSERT_TRUE(WriteBytes(share + "\\n.bin", "on the network"));
     ASSERT_TRUE(testfiles::FileExists("\\\\SERVER\\SHARE\\n.bin")) << "Wine serves the share from " << share;
     {
-        CContentListLock squatted = peerkit::CContentListWriter(list).Lock();
+        const peerkit::CContentListHold squatted = peerkit::CContentListWriter(list).Lock();
+        ASSERT_TRUE(squatted);
         e2e::CDialogPeer peer;
         const e2e::Entries entries = {{"a.bin", "key-a"}, {"\\\\SERVER\\SHARE\\n.bin", "n"}};
         ASSERT_TRUE(peer.Start() && peer.Request("Squat", list, entries));

@@ -102,7 +102,8 @@ TEST(TypicalDownload, FromStartToEnd)
     {
         // The peer's writer holds the list's lock for a while: the assistant, naming the lock the
         // same way (its path holds a trail byte 0x5C in the Japanese run), asks nothing meanwhile.
-        CContentListLock held = writer.Lock();
+        const peerkit::CContentListHold held = writer.Lock();
+        ASSERT_TRUE(held);
         EXPECT_TRUE(peer.Choose(folder));
         // Once the dialog has gone, the assistant reads the list: a question within the next second
         // would be one asked without the lock.
