@@ -2,7 +2,6 @@
 
 #include "peerkit/MessagePump.h"
 
-#include "framework/SystemFunction.h"
 #include "framework/SystemVersion.h"
 #include "peer/Protocol.h"
 
@@ -80,13 +79,10 @@ CPeerSession::CPeerSession(SessionOptions options) : m_options(std::move(options
     m_workFolder = FindWorkFolder(m_options.workFolder);
     CreateFolderChain(m_workFolder.substr(0, m_workFolder.size() - 1));
     m_workFile = m_workFolder + protocol::kWorkFileName;
-    if (m_options.createQuitEvent)
-        m_quitEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName));
-    if (m_options.createRequestEvent)
-        m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
-    m_window.Reset(CreateHiddenWindow());
-    if (m_options.separateReplyWindow)
-        m_separateReplyWindow.Reset(CreateHiddenWindow());
+    m_quitEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, protocol::kQuitEventName));
+    m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
+    m_peerWindow.Reset(CreateHiddenWindow());
+    m_replyWindow.Reset(CreateHiddenWindow());
 }
 
 CPeerSession::~CPeerSession()
@@ -181,54 +177,25 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
     // An unread command of ours may still stand there, possibly read-only, or be open in the
     // assistant for a moment while it reads it.
     ::SetFileAttributesA(m_workFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE opened = INVALID_HANDLE_VALUE;
     PumpMessagesUntil(
         kWorkFileBusyWaitMs, nullptr,
         [&] {
-            file = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            opened = ::CreateFileA(m_workFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
             // A work file the assistant has deleted while another process still holds it open
             // is delete-pending until then, and refuses with 5 rather than 32.
-            const DWORD error = file == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+            const DWORD error = opened == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
             return error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED;
         },
         10);
-    if (file == INVALID_HANDLE_VALUE)
+    if (opened == INVALID_HANDLE_VALUE)
         return false;
+    const CSessionHandle file(opened);
     DWORD written = 0;
-    BOOL ok =
-        bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
+    const BOOL ok = bytes.empty() ||
+                    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
-}
-
-bool CPeerSession::CreateRequestEvent()
-{
-    if (!m_requestEvent)
-        m_requestEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, protocol::kRequestEventName));
-    return static_cast<bool>(m_requestEvent);
-}
-
-// An event's state can be read without consuming an auto-reset signal only through the native API.
-bool CPeerSession::RequestSignalled() const
-{
-    struct EventBasicInformation
-    {
-        int eventType;
-        LONG eventState;
-    };
-    using NtQueryEventFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    static const auto query = LoadedSystemFunction<NtQueryEventFn>("ntdll.dll", "NtQueryEvent");
-    EventBasicInformation info = {};
-    if (!query || !m_requestEvent || query(m_requestEvent.Get(), 0, &info, sizeof info, nullptr) < 0)
-        return false;
-    return info.eventState != 0;
-}
-
-bool CPeerSession::WaitUntilRequestTaken(DWORD timeoutMs)
-{
-    return PumpMessagesUntil(
-        timeoutMs, nullptr, [&] { return !RequestSignalled(); }, 20);
 }
 
 bool CPeerSession::WaitUntilWorkFileGone(DWORD timeoutMs)
@@ -256,10 +223,7 @@ void CPeerSession::SignalQuit()
 
 void CPeerSession::DestroyPeerWindow()
 {
-    // A shared window stays: it still takes the replies.
-    if (m_separateReplyWindow)
-        m_window.Reset();
-    m_bPeerWindowGone = true;
+    m_peerWindow.Reset();
 }
 
 std::optional<DWORD> CPeerSession::WaitForExit(DWORD timeoutMs)

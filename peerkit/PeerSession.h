@@ -29,9 +29,6 @@ struct SessionOptions
 {
     std::string assistantPath; // empty: KavoDownloadAssistant.exe beside this program
     WorkFolderKind workFolder = WorkFolderKind::Automatic;
-    bool createQuitEvent = true;
-    bool createRequestEvent = true;
-    bool separateReplyWindow = true; // ReplyWindow other than PeerWindow
 };
 
 // Owns one handle or window of a session: the kit's own small owner, so that a peer's namespace gets
@@ -82,10 +79,6 @@ class CPeerSession
     bool SendCommand(std::uint32_t commandCode, const std::vector<std::uint8_t>& payload);
     bool WriteWorkFile(const std::vector<std::uint8_t>& bytes);
     bool SignalRequest();
-    // Creates RequestEvent later, for a session started without it.
-    bool CreateRequestEvent();
-    // Waits (pumping) until the assistant has taken RequestEvent's signal.
-    bool WaitUntilRequestTaken(DWORD timeoutMs);
     // Waits (pumping) until the work file is gone.
     bool WaitUntilWorkFileGone(DWORD timeoutMs);
 
@@ -99,6 +92,7 @@ class CPeerSession
     void Pump(DWORD milliseconds);
 
     void SignalQuit();
+    // Ends the session as a peer may: the assistant stops once PeerWindow is gone.
     void DestroyPeerWindow();
     // The exit code once the assistant has ended, pumping messages while waiting.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs);
@@ -107,8 +101,8 @@ class CPeerSession
 
     const std::string& WorkFilePath() const { return m_workFile; }
     const std::string& WorkFolder() const { return m_workFolder; }
-    HWND PeerWindow() const { return m_bPeerWindowGone ? nullptr : m_window.Get(); }
-    HWND ReplyWindow() const { return m_separateReplyWindow ? m_separateReplyWindow.Get() : m_window.Get(); }
+    HWND PeerWindow() const { return m_peerWindow.Get(); }
+    HWND ReplyWindow() const { return m_replyWindow.Get(); }
     HANDLE Process() const { return m_process.Get(); }
     DWORD ProcessId() const { return m_processId; }
     bool IsRunning() const;
@@ -119,8 +113,12 @@ class CPeerSession
     // The assistant's frame: the hidden top-level window of its process titled "Kavo Downloader".
     HWND FindFrameWindow() const;
 
+  protected:
+    // For a test's session that runs without one of the events, or makes one late.
+    CSessionHandle m_quitEvent;
+    CSessionHandle m_requestEvent;
+
   private:
-    bool RequestSignalled() const;
     bool TakeReply(HWND receiver, WPARAM sender, const COPYDATASTRUCT& copyData);
     static LRESULT CALLBACK ReplyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND CreateHiddenWindow();
@@ -128,12 +126,8 @@ class CPeerSession
     SessionOptions m_options;
     std::string m_workFolder;
     std::string m_workFile;
-    CSessionHandle m_quitEvent;
-    CSessionHandle m_requestEvent;
-    // PeerWindow, and ReplyWindow too unless the options ask for a separate one.
-    CSessionWindow m_window;
-    CSessionWindow m_separateReplyWindow;
-    bool m_bPeerWindowGone = false;
+    CSessionWindow m_peerWindow;
+    CSessionWindow m_replyWindow;
     CSessionHandle m_process;
     DWORD m_processId = 0;
     std::chrono::steady_clock::time_point m_launched;

@@ -2,10 +2,12 @@
 // WM_COPYDATA. The record rules themselves are checked by the unit tests and the soak.
 #include "peer/Protocol.h"
 #include "tests/e2e/support/DialogPeer.h"
+#include "tests/e2e/support/TestPeerSession.h"
 #include "tests/support/TestThread.h"
 
 namespace
 {
+using e2e::CTestPeerSession;
 using peerkit::CPeerSession;
 
 constexpr DWORD kWaitMs = 5000; // several one-second ticks
@@ -20,7 +22,7 @@ std::vector<std::uint8_t> AttachFile(const CPeerSession& session, bool swapped =
 }
 
 // Two signals taken in turn: the tick that took the first has finished with the file.
-bool TwoPollsPass(CPeerSession& session)
+bool TwoPollsPass(CTestPeerSession& session)
 {
     return session.SignalRequest() && session.WaitUntilRequestTaken(kWaitMs) && session.SignalRequest() &&
            session.WaitUntilRequestTaken(kWaitMs);
@@ -65,9 +67,7 @@ TEST(Attach, ABroadcastReplyWindowGetsNothing)
 
 TEST(WorkFile, NothingIsReadWhileRequestEventIsMissing)
 {
-    peerkit::SessionOptions options;
-    options.createRequestEvent = false;
-    CPeerSession session(options);
+    CTestPeerSession session({true, false}); // no RequestEvent
     ASSERT_TRUE(session.Launch());
     ASSERT_TRUE(session.WriteWorkFile(AttachFile(session)));
     session.Pump(2500); // two ticks that find no event
@@ -137,7 +137,7 @@ TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
 {
     for (bool readOnly : {false, true})
     {
-        CPeerSession session;
+        CTestPeerSession session({});
         ASSERT_TRUE(session.Launch() && session.WriteWorkFile(AttachFile(session)));
         if (readOnly)
         {
@@ -161,9 +161,7 @@ TEST(WorkFile, OpenOrReadOnlyFileIsReadWhenItCanBe)
 // (its writer shares it for reading only): the file is read again once a tick at most, not in a loop.
 TEST(WorkFile, UndeletableFileUnderStandingSignalIsReadOncePerTick)
 {
-    peerkit::SessionOptions options;
-    options.createRequestEvent = false;
-    CPeerSession session(options);
+    CTestPeerSession session({true, false}); // no RequestEvent
     ASSERT_TRUE(session.Launch() && session.WriteWorkFile(AttachFile(session)));
     CFileHandle reading(::CreateFileA(session.WorkFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));

@@ -4,6 +4,7 @@
 #include "peer/Protocol.h"
 #include "peerkit/FinishRequest.h"
 #include "tests/e2e/support/DialogPeer.h"
+#include "tests/e2e/support/TestPeerSession.h"
 
 #include <psapi.h>
 
@@ -57,7 +58,7 @@ std::vector<Bytes> MalformedFiles()
 TEST(Soak, TwoThousandCommandsAreServedWithoutGrowth)
 {
     testfiles::CTempFolder folder("soak");
-    peerkit::CPeerSession session;
+    e2e::CTestPeerSession session({});
     ASSERT_TRUE(session.Launch());
     std::optional<peerkit::Reply> attached = session.Attach(kWaitMs); // the first of the 2,000
     ASSERT_TRUE(attached);

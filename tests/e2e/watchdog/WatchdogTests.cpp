@@ -2,6 +2,7 @@
 // PeerWindow lives would run for ever, so generous bounds still tell an end from none; only the
 // five-cycle count without a PeerWindow is timed, with a margin of two cycles either way.
 #include "tests/e2e/support/DialogPeer.h"
+#include "tests/e2e/support/TestPeerSession.h"
 
 #include <chrono>
 
@@ -33,9 +34,7 @@ TEST(Lifetime, EveryWayThePeerEndsItEndsItWithCodeZero)
     };
     for (const auto& row : rows)
     {
-        peerkit::SessionOptions options;
-        options.createQuitEvent = row.quitEvent;
-        CPeerSession session(options);
+        e2e::CTestPeerSession session({row.quitEvent, true});
         if (row.quitFirst)
             session.SignalQuit();
         ASSERT_TRUE(session.Launch()) << row.name;
