@@ -34,7 +34,8 @@ bool ParseLines(std::string_view text, LineEnds ends, const ContentLineParser& p
         records.Set(key, record);
         return true;
     });
-    return cutter.Feed(text) && cutter.Finish();
+    cutter.Feed(text);
+    return cutter.Finish();
 }
 } // namespace
 
@@ -43,21 +44,26 @@ CContentLineCutter::CContentLineCutter(LineEnds ends, LineHandler onLine)
 {
 }
 
-bool CContentLineCutter::Feed(std::string_view piece)
+// Both searches are the runtime's byte search: a per-byte look for either of two bytes costs the
+// parse of a large list half its speed.
+void CContentLineCutter::Feed(std::string_view piece)
 {
-    while (!m_bRefused && !m_bEnded && !piece.empty())
+    if (m_bRefused || m_bEnded)
+        return;
+    const std::size_t end = m_ends == LineEnds::RawBytes ? piece.find(kCtrlZ) : std::string_view::npos;
+    m_bEnded = end != std::string_view::npos;
+    piece = piece.substr(0, end);
+    for (std::size_t stop = piece.find('\n'); stop != std::string_view::npos; stop = piece.find('\n'))
     {
-        const std::size_t stop = piece.find_first_of(m_ends == LineEnds::RawBytes ? "\n\x1A" : "\n");
-        m_line.append(piece.data(), std::min(stop, piece.size()));
-        if (stop == std::string_view::npos)
-            break;
-        if (piece[stop] == kCtrlZ)
-            m_bEnded = true;
-        else if (!EndLine(true))
-            m_bRefused = true;
+        m_line.append(piece.data(), stop);
         piece.remove_prefix(stop + 1);
+        if (!EndLine(true))
+        {
+            m_bRefused = true;
+            return;
+        }
     }
-    return !m_bRefused;
+    m_line.append(piece.data(), piece.size());
 }
 
 bool CContentLineCutter::Finish()

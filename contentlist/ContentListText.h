@@ -36,9 +36,10 @@ class CContentLineCutter
     using LineHandler = std::function<bool(const std::string& line)>;
 
     CContentLineCutter(LineEnds ends, LineHandler onLine);
-    // False once a line was refused; the pieces after it are ignored.
-    bool Feed(std::string_view piece);
-    // The text ends: a last line without a line end is handed over too. Feed no more after it.
+    // Once a line was refused, or a Ctrl-Z ended a text of raw bytes, the pieces after it are ignored.
+    void Feed(std::string_view piece);
+    // The text ends: a last line without a line end is handed over too. False when a line was
+    // refused. Feed no more after it.
     bool Finish();
 
   private:
