@@ -3,6 +3,9 @@
 #include "environment/PathForm.h"
 #include "resources/resource.h"
 
+#include <cctype>
+#include <map>
+
 BOOL s_bTempCheckPending = TRUE;
 
 namespace
@@ -13,10 +16,32 @@ struct ExistingNames
     std::vector<std::string> readOnly;
 };
 
-// A list or temporary file the assistant opens itself: on a local drive, never a device.
-bool MayOpen(IConflictDesk& desk, const std::string& path)
+// Whether a drive is a network drive, asked of the desk once per drive letter: the question is a
+// trip to the file system, and a request's thousand temporary files are likely on one drive.
+class CRemoteDrives
 {
-    return IsLocalPeerPath(path, desk.CodePage()) && !desk.IsOnRemoteDrive(path);
+  public:
+    explicit CRemoteDrives(IConflictDesk& desk) : m_desk(desk) {}
+
+    // path is drive-absolute (a local peer path).
+    bool Hold(const std::string& path)
+    {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        const auto known = m_remote.find(letter);
+        if (known != m_remote.end())
+            return known->second;
+        return m_remote[letter] = m_desk.IsOnRemoteDrive(path);
+    }
+
+  private:
+    IConflictDesk& m_desk;
+    std::map<char, bool> m_remote;
+};
+
+// A list or temporary file the assistant opens itself: on a local drive, never a device.
+bool MayOpen(IConflictDesk& desk, CRemoteDrives& remoteDrives, const std::string& path)
+{
+    return IsLocalPeerPath(path, desk.CodePage()) && !remoteDrives.Hold(path);
 }
 
 // The FileNames of the entries whose recorded temporary file still exists, in entry order. The
@@ -24,9 +49,10 @@ bool MayOpen(IConflictDesk& desk, const std::string& path)
 std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadRequest& request)
 {
     std::vector<std::string> names;
+    CRemoteDrives remoteDrives(desk);
     // A list or temporary file that is relative, on the network or a device is never opened: it
     // counts as unreadable or missing.
-    if (request.entries.empty() || !MayOpen(desk, request.listFilePath))
+    if (request.entries.empty() || !MayOpen(desk, remoteDrives, request.listFilePath))
         return names;
     std::vector<std::string> keys;
     keys.reserve(request.entries.size());
@@ -35,7 +61,7 @@ std::vector<std::string> FindResumable(IConflictDesk& desk, const DownloadReques
     const std::vector<std::string> tempFiles = desk.RecordedTempFiles(request.listFilePath, keys);
     for (std::size_t i = 0; i < request.entries.size() && i < tempFiles.size(); ++i)
     {
-        if (!tempFiles[i].empty() && MayOpen(desk, tempFiles[i]) &&
+        if (!tempFiles[i].empty() && MayOpen(desk, remoteDrives, tempFiles[i]) &&
             desk.FindFile(tempFiles[i]) != FoundFile::None)
             names.push_back(request.entries[i].fileName);
     }

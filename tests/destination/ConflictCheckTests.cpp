@@ -33,7 +33,11 @@ class CFakeConflictDesk : public IConflictDesk
         m_searched.push_back(path);
         return m_files[path];
     }
-    bool IsOnRemoteDrive(const std::string& path) override { return path[0] == 'R'; }
+    bool IsOnRemoteDrive(const std::string& path) override
+    {
+        ++m_nDriveQuestions;
+        return path[0] == 'R';
+    }
     const CCodePage& CodePage() override { return TableCodePage(932); }
     std::string LoadText(UINT) override { return ""; }
     int ShowMessage(HWND, const std::string& text, const std::string&, UINT style) override
@@ -50,6 +54,7 @@ class CFakeConflictDesk : public IConflictDesk
     std::vector<std::string> m_texts;
     std::vector<std::string> m_searched;
     int m_nListReads = 0;
+    int m_nDriveQuestions = 0;
 };
 
 // One call from each state: what is asked, its result, the flags afterwards (ResumeFlag starts at 7).
@@ -100,7 +105,8 @@ TEST(ConflictCheck, StateTable)
     }
 }
 
-// The list is read once for all entries, and not at all without entries.
+// The list is read once for all entries, and not at all without entries; the system is asked once
+// whether the drive of the list and the temporary files ("t:" is "T:") is a network drive.
 TEST(ConflictCheck, ListReadOncePerCheck)
 {
     for (std::size_t entries : {0u, 1u, 3u})
@@ -108,11 +114,12 @@ TEST(ConflictCheck, ListReadOncePerCheck)
         CFakeConflictDesk desk;
         BOOL pending = TRUE;
         DownloadRequest request;
-        request.listFilePath = "C:\\l";
+        request.listFilePath = "t:\\l";
         request.entries.assign(entries, {"a", "k"});
         CheckExistingFiles(desk, pending, nullptr, "F:", request, nullptr);
         EXPECT_EQ(desk.m_nListReads, entries ? 1 : 0) << entries;
         EXPECT_EQ(desk.m_searched.size(), 2 * entries) << entries;
+        EXPECT_EQ(desk.m_nDriveQuestions, entries ? 1 : 0) << entries;
     }
 }
 
