@@ -6,12 +6,6 @@ namespace peerkit
 {
 namespace
 {
-const char* NameOf(CScriptedUser::Shown shown)
-{
-    const char* names[] = {"nothing", "the folder dialog", "a message box", "a reply"};
-    return names[static_cast<int>(shown)];
-}
-
 void PrintText(const std::string& text)
 {
     std::string line;
@@ -27,6 +21,12 @@ void PrintText(const std::string& text)
     }
 }
 } // namespace
+
+const char* CScriptedUser::NameOf(Shown shown)
+{
+    const char* names[] = {"nothing", "the folder dialog", "a message box", "a reply"};
+    return names[static_cast<int>(shown)];
+}
 
 CScriptedUser::Shown CScriptedUser::Next(const char* shotName)
 {

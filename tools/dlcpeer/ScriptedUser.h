@@ -29,6 +29,8 @@ class CScriptedUser
         MessageBox,
         Reply,
     };
+    // "the folder dialog" and the like, for narration and failures.
+    static const char* NameOf(Shown shown);
     // Closing a visible window alone takes about 2 s under Wine with Xvfb.
     static constexpr DWORD kShowTimeoutMs = 20000;
 

@@ -105,8 +105,7 @@ AssertionResult CDialogPeer::Next(Shown expected)
     m_bTopDisabled = m_top && !::IsWindowEnabled(m_top.Get());
     if (shown == expected)
         return AssertionSuccess();
-    const char* names[] = {"nothing", "the folder dialog", "a message box", "a reply"};
-    return AssertionFailure() << names[static_cast<int>(shown)] << " came: "
+    return AssertionFailure() << peerkit::CScriptedUser::NameOf(shown) << " came: "
                               << (Reply() ? std::to_string(Reply()->code) : CDialogDriver::MessageText(Window()));
 }
 
