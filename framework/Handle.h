@@ -50,52 +50,25 @@ template <class Traits> class CUniqueHandle
     Type m_h;
 };
 
-struct CKernelHandleTraits
+// How an owner tells "none" and closes its handle. Most kinds signal "none" with null; files and
+// searches with INVALID_HANDLE_VALUE, which is no constant expression and so needs traits of its own.
+template <class HandleType, auto CloseFunction> struct CNullIsEmpty
 {
-    using Type = HANDLE;
+    using Type = HandleType;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::CloseHandle(h); }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-// Files and searches signal "none" with INVALID_HANDLE_VALUE, not null.
-struct CFileHandleTraits
-{
-    using Type = HANDLE;
-    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { ::CloseHandle(h); }
-};
-
-struct CFindHandleTraits
+template <auto CloseFunction> struct CInvalidIsEmpty
 {
     using Type = HANDLE;
     static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { ::FindClose(h); }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct CRegKeyTraits
-{
-    using Type = HKEY;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::RegCloseKey(h); }
-};
-
-struct CLibraryTraits
-{
-    using Type = HMODULE;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::FreeLibrary(h); }
-};
-
-struct CWindowTraits
-{
-    using Type = HWND;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DestroyWindow(h); }
-};
-
-using CHandle = CUniqueHandle<CKernelHandleTraits>;
-using CFileHandle = CUniqueHandle<CFileHandleTraits>;
-using CFindHandle = CUniqueHandle<CFindHandleTraits>;
-using CRegKey = CUniqueHandle<CRegKeyTraits>;
-using CLibrary = CUniqueHandle<CLibraryTraits>;
-using CWindowHandle = CUniqueHandle<CWindowTraits>;
+using CHandle = CUniqueHandle<CNullIsEmpty<HANDLE, &::CloseHandle>>;
+using CFileHandle = CUniqueHandle<CInvalidIsEmpty<&::CloseHandle>>;
+using CFindHandle = CUniqueHandle<CInvalidIsEmpty<&::FindClose>>;
+using CRegKey = CUniqueHandle<CNullIsEmpty<HKEY, &::RegCloseKey>>;
+using CLibrary = CUniqueHandle<CNullIsEmpty<HMODULE, &::FreeLibrary>>;
+using CWindowHandle = CUniqueHandle<CNullIsEmpty<HWND, &::DestroyWindow>>;
