@@ -14,44 +14,48 @@ class CException : public std::exception
     const char* what() const noexcept override { return "framework exception"; }
 };
 
-// The general failure signal. Carries the Windows error number of the failing step, or 0.
-class CUserException : public CException
+// A framework exception that carries the Windows error number of the failing step, or 0.
+class CNumberedException : public CException
 {
   public:
-    explicit CUserException(std::uint32_t error = 0) : m_dwError(error) {}
     std::uint32_t Error() const noexcept { return m_dwError; }
-    const char* what() const noexcept override { return "user exception"; }
+
+  protected:
+    explicit CNumberedException(std::uint32_t error) : m_dwError(error) {}
 
   private:
     std::uint32_t m_dwError;
 };
 
-class CFileException : public CException
+// The general failure signal.
+class CUserException : public CNumberedException
+{
+  public:
+    explicit CUserException(std::uint32_t error = 0) : CNumberedException(error) {}
+    const char* what() const noexcept override { return "user exception"; }
+};
+
+class CFileException : public CNumberedException
 {
   public:
     CFileException(std::uint32_t osError, std::string fileName)
-        : m_lOsError(osError), m_strFileName(std::move(fileName))
+        : CNumberedException(osError), m_strFileName(std::move(fileName))
     {
     }
-    std::uint32_t OsError() const noexcept { return m_lOsError; }
+    std::uint32_t OsError() const noexcept { return Error(); }
     const std::string& FileName() const noexcept { return m_strFileName; }
     const char* what() const noexcept override { return "file exception"; }
 
   private:
-    std::uint32_t m_lOsError;
     std::string m_strFileName;
 };
 
 // A kernel object or resource that cannot be created or found.
-class CResourceException : public CException
+class CResourceException : public CNumberedException
 {
   public:
-    explicit CResourceException(std::uint32_t error = 0) : m_dwError(error) {}
-    std::uint32_t Error() const noexcept { return m_dwError; }
+    explicit CResourceException(std::uint32_t error = 0) : CNumberedException(error) {}
     const char* what() const noexcept override { return "resource exception"; }
-
-  private:
-    std::uint32_t m_dwError;
 };
 
 // Runs an operation at an edge (handler, callback, thread procedure): true when it returned,
@@ -80,15 +84,7 @@ inline std::uint32_t ErrorOfCurrentException() noexcept
     {
         throw;
     }
-    catch (const CUserException& failure)
-    {
-        error = failure.Error();
-    }
-    catch (const CFileException& failure)
-    {
-        error = failure.OsError();
-    }
-    catch (const CResourceException& failure)
+    catch (const CNumberedException& failure)
     {
         error = failure.Error();
     }
