@@ -11,17 +11,15 @@ namespace downloadrecord
 {
 constexpr std::size_t kSizeTagOffset = 0;
 constexpr std::size_t kEntryCountOffset = 4;
-constexpr std::size_t kCaptionOffset = 24;
-constexpr std::size_t kCaptionSize = 256;
-constexpr std::size_t kListFilePathOffset = 280;
-constexpr std::size_t kListFilePathSize = 260;
-constexpr std::size_t kHeaderSize = 544;
+constexpr std::size_t kCaptionOffset = 24, kCaptionSize = 256;
+constexpr std::size_t kListFilePathOffset = kCaptionOffset + kCaptionSize, kListFilePathSize = 260;
+constexpr std::size_t kHeaderSize = 544; // the four bytes past the list's path are the peer's, never read
 
-constexpr std::size_t kFileNameOffset = 0;
-constexpr std::size_t kFileNameSize = 260;
-constexpr std::size_t kListKeyOffset = 260;
-constexpr std::size_t kListKeySize = 512;
-constexpr std::size_t kEntrySize = 772;
+// Each field of an entry follows the one before.
+constexpr std::size_t kFileNameOffset = 0, kFileNameSize = 260;
+constexpr std::size_t kListKeyOffset = kFileNameOffset + kFileNameSize, kListKeySize = 512;
+constexpr std::size_t kEntrySize = kListKeyOffset + kListKeySize;
+static_assert(kListFilePathOffset == 280 && kListKeyOffset == 260 && kEntrySize == 772, "the record's layout");
 } // namespace downloadrecord
 
 // Command 3's FinishRequest: the size tag, then the source's and the destination's 260-byte fields.
