@@ -23,10 +23,18 @@ da_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# A configure that failed (its compiler not installed yet) leaves a cache whose flags are empty,
+# and the next configure keeps them: a "Release" build without optimisation. Such a cache goes.
+da_drop_failed_cache() {
+    [ -f "$1/CMakeCache.txt" ] && [ ! -f "$1/Makefile" ] && rm -rf "$1/CMakeCache.txt" "$1/CMakeFiles"
+    return 0
+}
+
 # da_build ARCH [extra cmake args...]: configure and build build/ARCH with the MinGW toolchain.
 da_build() {
     local arch=$1; shift
     local dir=$DA_BUILD/$arch
+    da_drop_failed_cache "$dir"
     cmake -S "$DA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$DA_ROOT/cmake/toolchain-$arch-w64-mingw32.cmake" \
         -DDA_WERROR=ON "$@" >/dev/null
@@ -35,6 +43,7 @@ da_build() {
 
 da_build_native() {
     local dir=$DA_BUILD/native
+    da_drop_failed_cache "$dir"
     cmake -S "$DA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DDA_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }
