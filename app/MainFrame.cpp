@@ -295,7 +295,8 @@ void CMainFrame::AnswerDownloadRequest(const DownloadOutcome& outcome)
         if (outcome.consent)
             m_chosenFolders.Note(*outcome.consent);
         SendReply(protocol::kReplyResumeFlag, &outcome.resumeFlag, sizeof outcome.resumeFlag);
-        SendReply(protocol::kReplyFolder, outcome.folder.c_str(), static_cast<DWORD>(outcome.folder.size() + 1));
+        SendReply(protocol::kReplyFolder, outcome.folder.c_str(),
+                  static_cast<DWORD>(outcome.folder.size() + 1));
         return;
     }
 }

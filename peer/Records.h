@@ -19,7 +19,8 @@ constexpr std::size_t kHeaderSize = 544; // the four bytes past the list's path 
 constexpr std::size_t kFileNameOffset = 0, kFileNameSize = 260;
 constexpr std::size_t kListKeyOffset = kFileNameOffset + kFileNameSize, kListKeySize = 512;
 constexpr std::size_t kEntrySize = kListKeyOffset + kListKeySize;
-static_assert(kListFilePathOffset == 280 && kListKeyOffset == 260 && kEntrySize == 772, "the record's layout");
+static_assert(kListFilePathOffset == 280 && kListKeyOffset == 260 && kEntrySize == 772,
+              "the record's layout");
 } // namespace downloadrecord
 
 // Command 3's FinishRequest: the size tag, then the source's and the destination's 260-byte fields.

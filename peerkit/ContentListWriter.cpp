@@ -74,7 +74,8 @@ CContentListHold CContentListWriter::Lock()
 {
     CContentListHold hold;
     const std::uint32_t error = ErrorOfAttempt([&] {
-        hold.m_held = std::make_unique<CContentListHold::CHeld>(CContentListHold::CHeld{TakeLock(m_strLockName, m_dwLockTimeoutMs)});
+        hold.m_held = std::make_unique<CContentListHold::CHeld>(
+            CContentListHold::CHeld{TakeLock(m_strLockName, m_dwLockTimeoutMs)});
     });
     if (error)
         ::SetLastError(error);

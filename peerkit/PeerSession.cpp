@@ -193,8 +193,8 @@ bool CPeerSession::WriteWorkFile(const std::vector<std::uint8_t>& bytes)
         return false;
     const CSessionHandle file(opened);
     DWORD written = 0;
-    const BOOL ok = bytes.empty() ||
-                    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok = bytes.empty() || ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                 &written, nullptr);
     return ok && written == bytes.size();
 }
 

@@ -33,8 +33,7 @@ struct SessionOptions
 
 // Owns one handle or window of a session: the kit's own small owner, so that a peer's namespace gets
 // no type of the assistant's framework.
-template <typename Object, BOOL(WINAPI* Close)(Object)>
-class CSessionOwned
+template <typename Object, BOOL(WINAPI* Close)(Object)> class CSessionOwned
 {
   public:
     CSessionOwned() = default;

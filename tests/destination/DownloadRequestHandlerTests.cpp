@@ -64,7 +64,8 @@ class CFakeDesk : public IDownloadDesk
     }
     int ShowMessage(HWND, const std::string&, const std::string&, UINT) override { return IDOK; }
     bool IsFolderWritable(const std::string& path) override { return path != m_unwritable; }
-    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&, std::uint32_t* resumeFlag) override
+    int CheckExistingFiles(HWND, const std::string&, const DownloadRequest&,
+                           std::uint32_t* resumeFlag) override
     {
         *resumeFlag = 1;
         m_stop = m_stop || m_bStopWhileAsking;
@@ -87,7 +88,8 @@ class DownloadRequestHandler : public ::testing::Test
     {
         peerkit::CDownloadRequestBuilder builder;
         builder.AddEntry("a.bin", "key-a");
-        return CDownloadRequestHandler(m_link, m_desk, SettingsNames{m_company, "Product"}).Handle(builder.Build());
+        return CDownloadRequestHandler(m_link, m_desk, SettingsNames{m_company, "Product"})
+            .Handle(builder.Build());
     }
     Bytes StoredValue() const
     {

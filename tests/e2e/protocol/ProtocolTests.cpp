@@ -54,8 +54,8 @@ TEST(Attach, ABroadcastReplyWindowGetsNothing)
     ASSERT_TRUE(session.Attach(kWaitMs));
     const std::uint32_t peer = peerkit::WindowToWire(session.PeerWindow());
     const std::uint32_t broadcast = peerkit::WindowToWire(HWND_BROADCAST);
-    ASSERT_TRUE(session.WriteWorkFile(
-                    peerkit::EncodeWorkFile(protocol::kCommandAttach, peerkit::EncodeAttachRequest(peer, broadcast))) &&
+    ASSERT_TRUE(session.WriteWorkFile(peerkit::EncodeWorkFile(
+                    protocol::kCommandAttach, peerkit::EncodeAttachRequest(peer, broadcast))) &&
                 session.SignalRequest() && session.WaitUntilWorkFileGone(kWaitMs));
     // Commands are handled in turn: once this one is answered, the broadcast attach was handled.
     ASSERT_TRUE(session.WriteWorkFile(AttachFile(session)) && session.SignalRequest());

@@ -106,7 +106,8 @@ AssertionResult CDialogPeer::Next(Shown expected)
     if (shown == expected)
         return AssertionSuccess();
     return AssertionFailure() << peerkit::CScriptedUser::NameOf(shown) << " came: "
-                              << (Reply() ? std::to_string(Reply()->code) : CDialogDriver::MessageText(Window()));
+                              << (Reply() ? std::to_string(Reply()->code)
+                                          : CDialogDriver::MessageText(Window()));
 }
 
 AssertionResult CDialogPeer::Choose(const std::string& path, const char* opensOn)
@@ -117,9 +118,10 @@ AssertionResult CDialogPeer::Choose(const std::string& path, const char* opensOn
     const HWND dialog = Window();
     const CDialogDriver driver = m_user.Driver();
     const std::uintptr_t opened = CDialogDriver::SelectedItem(dialog);
-    const bool openedThere = !opensOn || (opened != 0 &&
-                                          (*opensOn ? driver.ChooseFolder(dialog, opensOn) : driver.ChooseDesktop(dialog)) &&
-                                          CDialogDriver::SelectedItem(dialog) == opened);
+    const bool openedThere =
+        !opensOn ||
+        (opened != 0 && (*opensOn ? driver.ChooseFolder(dialog, opensOn) : driver.ChooseDesktop(dialog)) &&
+         CDialogDriver::SelectedItem(dialog) == opened);
     const bool chosen = m_user.Choose(path);
     if (!openedThere || !chosen)
         return AssertionFailure() << "did not open on " << (opensOn ? opensOn : "") << " or could not choose "
