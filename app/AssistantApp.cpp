@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "framework/Exceptions.h"
+#include "framework/StringResource.h"
 #include "resources/resource.h"
 
 namespace
@@ -15,7 +16,7 @@ BOOL CAssistantApp::InitInstance()
     CMainFrame* frame = nullptr;
     try
     {
-        frame = new CMainFrame;
+        frame = new CMainFrame(SettingsNames{GetCompanyName(), GetProductName()});
         m_pMainWnd = frame;
         if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr))
             throw CUserException();

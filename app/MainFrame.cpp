@@ -1,6 +1,5 @@
 #include "app/MainFrame.h"
 
-#include "app/AssistantApp.h"
 #include "destination/DownloadRequestHandler.h"
 #include "environment/FileFinalizer.h"
 #include "environment/ProtectedMode.h"
@@ -10,6 +9,7 @@
 #include "peer/WorkFilePoll.h"
 
 #include <mutex>
+#include <utility>
 
 namespace
 {
@@ -32,7 +32,7 @@ UINT MessageForCommand(std::uint32_t commandCode)
 }
 } // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame(SettingsNames names) : m_names(std::move(names)) {}
 
 CMainFrame::~CMainFrame()
 {
@@ -272,11 +272,7 @@ void CMainFrame::RunPostedCommand(WPARAM token, const std::function<void(const C
 LRESULT CMainFrame::OnDownloadRequest(WPARAM wParam, LPARAM)
 {
     RunPostedCommand(wParam, [this](const CPayload& payload) {
-        auto* app = static_cast<CAssistantApp*>(AfxGetApp());
-        if (!app)
-            return;
-        SettingsNames names{app->GetCompanyName(), app->GetProductName()};
-        AnswerDownloadRequest(HandleDownloadRequest(*this, payload, names));
+        AnswerDownloadRequest(HandleDownloadRequest(*this, payload, m_names));
     });
     return 0;
 }
@@ -305,12 +301,7 @@ LRESULT CMainFrame::OnFinishRequest(WPARAM wParam, LPARAM)
 {
     RunPostedCommand(wParam, [this](const CPayload& payload) {
         // Read at every command, so that an administrator's change applies at once.
-        auto readPolicy = [] {
-            auto* app = static_cast<CAssistantApp*>(AfxGetApp());
-            if (!app)
-                throw CUserException(ERROR_INVALID_HANDLE);
-            return ReadFinishPolicy(app->GetCompanyName(), app->GetProductName());
-        };
+        auto readPolicy = [this] { return ReadFinishPolicy(m_names.companyName, m_names.productName); };
         // Holds off the backstop until the file work and its reply are done.
         std::lock_guard<CCriticalSection> work(m_backstop.FileWork());
         std::optional<std::uint32_t> result = FinishResultFor(payload, readPolicy, m_chosenFolders);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Backstop.h"
+#include "destination/StoredFolder.h"
 #include "environment/ChosenFolders.h"
 #include "framework/FrameWnd.h"
 #include "framework/Handle.h"
@@ -23,7 +24,8 @@ struct DownloadOutcome;
 class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
 {
   public:
-    CMainFrame();
+    // names: the settings key's, for the remembered folder and the finish policy.
+    explicit CMainFrame(SettingsNames names);
     ~CMainFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -85,5 +87,6 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     std::atomic<HWND> m_hChooserDialog{nullptr};
     CBackstop m_backstop{5000, kExitStopTimedOut};
     // Where the consent policy lets command 3 place files.
+    const SettingsNames m_names;
     CChosenFolders m_chosenFolders;
 };

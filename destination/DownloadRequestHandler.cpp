@@ -4,7 +4,7 @@
 #include "destination/SystemDownloadDesk.h"
 #include "environment/PathForm.h"
 #include "framework/MutexHold.h"
-#include "framework/WinApp.h"
+#include "framework/StringResource.h"
 #include "resources/resource.h"
 
 #include <objbase.h>

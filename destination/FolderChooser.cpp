@@ -3,7 +3,7 @@
 #include "destination/FolderWritable.h"
 #include "destination/UserMessage.h"
 #include "framework/Exceptions.h"
-#include "framework/WinApp.h"
+#include "framework/StringResource.h"
 #include "resources/resource.h"
 
 namespace

@@ -3,7 +3,7 @@
 #include "contentlist/ContentList.h"
 #include "destination/UserMessage.h"
 #include "framework/Handle.h"
-#include "framework/WinApp.h"
+#include "framework/StringResource.h"
 
 #include <shlwapi.h>
 

@@ -2,8 +2,9 @@
 
 #include "framework/CriticalSection.h"
 #include "framework/Exceptions.h"
-#include "framework/WinApp.h"
+#include "framework/StringResource.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <unordered_map>
@@ -58,7 +59,14 @@ bool IsDestructionMessage(UINT message)
 {
     return message == WM_DESTROY || message == WM_NCDESTROY;
 }
+
+std::atomic<CFrameWnd::WindowGoneHandler> g_onWindowGone{nullptr};
 } // namespace
+
+void CFrameWnd::SetWindowGoneHandler(WindowGoneHandler handler) noexcept
+{
+    g_onWindowGone.store(handler);
+}
 
 CFrameWnd::~CFrameWnd()
 {
@@ -110,7 +118,7 @@ BOOL CFrameWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWO
                          int width, int height, HWND parent, HMENU idOrMenu, void* param)
 {
     (void)param;
-    HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
     // The object travels in lpCreateParams; StaticWindowProc binds it on WM_NCCREATE, and only
     // while this call lasts.
     CFrameWnd* const outer = t_pCreating;
@@ -183,12 +191,8 @@ void CFrameWnd::OnNcDestroy()
     Frames().Unbind(hwnd);
     ::DefWindowProcA(hwnd, WM_NCDESTROY, 0, 0);
     m_hWnd = nullptr;
-    CWinApp* app = AfxGetApp();
-    if (app && app->m_pMainWnd == this)
-    {
-        app->m_pMainWnd = nullptr;
-        ::PostQuitMessage(0);
-    }
+    if (const WindowGoneHandler handler = g_onWindowGone.load())
+        handler(this);
     PostNcDestroy();
 }
 
@@ -199,7 +203,7 @@ std::string AfxRegisterWndClass(UINT classStyle)
     WNDCLASSA wc = {};
     wc.style = classStyle;
     wc.lpfnWndProc = &CFrameWnd::StaticWindowProc;
-    wc.hInstance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
+    wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = name;
     WNDCLASSA existing = {};
     if (!::GetClassInfoA(wc.hInstance, name, &existing))

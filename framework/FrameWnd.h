@@ -32,6 +32,11 @@ class CFrameWnd
     virtual HANDLE LoopWaitHandle() const { return nullptr; }
     virtual void OnWaitSignalled() {}
 
+    // Told of every frame whose window is gone, before the frame's PostNcDestroy: the application
+    // object ends its loop there when that frame is its main window.
+    using WindowGoneHandler = void (*)(CFrameWnd* frame);
+    static void SetWindowGoneHandler(WindowGoneHandler handler) noexcept;
+
   protected:
     // Derived frames look their message map up here and pass the rest on.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

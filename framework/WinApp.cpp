@@ -3,16 +3,25 @@
 #include "framework/Exceptions.h"
 #include "framework/FrameWnd.h"
 
-#include <vector>
-
 namespace
 {
 CWinApp* g_pApp = nullptr;
+
+// The main window gone ends the message loop.
+void OnWindowGone(CFrameWnd* frame)
+{
+    if (g_pApp && g_pApp->m_pMainWnd == frame)
+    {
+        g_pApp->m_pMainWnd = nullptr;
+        ::PostQuitMessage(0);
+    }
 }
+} // namespace
 
 CWinApp::CWinApp() noexcept
 {
     g_pApp = this;
+    CFrameWnd::SetWindowGoneHandler(&OnWindowGone);
 }
 
 CWinApp::~CWinApp()
@@ -77,15 +86,4 @@ int AfxWinMain(HINSTANCE instance) noexcept
     int exitCode = 1;
     RunAtEdge([&] { exitCode = app->Run(); });
     return exitCode;
-}
-
-std::string AfxLoadString(UINT id)
-{
-    // A string-table entry holds at most 4097 characters; two bytes each covers any ANSI page.
-    std::vector<char> buffer(2 * 4097 + 1);
-    HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : ::GetModuleHandleA(nullptr);
-    int length = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(buffer.size()));
-    if (length <= 0)
-        return std::string();
-    return std::string(buffer.data(), static_cast<size_t>(length));
 }

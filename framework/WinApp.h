@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 class CFrameWnd;
 
 class CWinApp
@@ -32,7 +30,3 @@ CWinApp* AfxGetApp() noexcept;
 
 // Called from WinMain: InitInstance, then the loop. A FALSE InitInstance ends the process.
 int AfxWinMain(HINSTANCE instance) noexcept;
-
-// A string-table entry in the language the system's resource lookup selects, converted to
-// the ANSI code page; empty when the id has no string.
-std::string AfxLoadString(UINT id);

@@ -3,7 +3,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Handle.h"
 #include "framework/MutexHold.h"
-#include "framework/WinApp.h"
+#include "framework/StringResource.h"
 #include "peer/Protocol.h"
 #include "resources/resource.h"
 

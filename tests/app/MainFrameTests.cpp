@@ -10,7 +10,7 @@ namespace
 class CTimerlessFrame : public CMainFrame
 {
   public:
-    explicit CTimerlessFrame(bool& destroyed) : m_destroyed(destroyed) {}
+    explicit CTimerlessFrame(bool& destroyed) : CMainFrame(SettingsNames{}), m_destroyed(destroyed) {}
     ~CTimerlessFrame() override { m_destroyed = true; }
 
   protected:
