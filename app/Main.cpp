@@ -3,7 +3,7 @@
 
 CAssistantApp theApp;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return AfxWinMain(instance);
+    return AfxWinMain();
 }

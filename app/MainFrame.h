@@ -86,7 +86,7 @@ class CMainFrame : public CFrameWnd, public IPeerLink, public IWatchedFrame
     CCommandGate m_gate;
     std::atomic<HWND> m_hChooserDialog{nullptr};
     CBackstop m_backstop{5000, kExitStopTimedOut};
-    // Where the consent policy lets command 3 place files.
     const SettingsNames m_names;
+    // Where the consent policy lets command 3 place files.
     CChosenFolders m_chosenFolders;
 };

@@ -74,12 +74,11 @@ CWinApp* AfxGetApp() noexcept
     return g_pApp;
 }
 
-int AfxWinMain(HINSTANCE instance) noexcept
+int AfxWinMain() noexcept
 {
     CWinApp* app = AfxGetApp();
     if (!app)
         return 1;
-    app->m_hInstance = instance;
     BOOL started = FALSE;
     if (!RunAtEdge([&] { started = app->InitInstance(); }) || !started)
         return 1;

@@ -18,7 +18,6 @@ class CWinApp
     // the main frame's LoopWaitHandle, so that the frame hears of a signal without a timer.
     virtual int Run();
 
-    HINSTANCE m_hInstance = nullptr;
     CFrameWnd* m_pMainWnd = nullptr;
 
   private:
@@ -28,5 +27,6 @@ class CWinApp
 
 CWinApp* AfxGetApp() noexcept;
 
-// Called from WinMain: InitInstance, then the loop. A FALSE InitInstance ends the process.
-int AfxWinMain(HINSTANCE instance) noexcept;
+// Called from WinMain: InitInstance, then the loop. A FALSE InitInstance ends the process. The
+// framework's window classes and strings are the executable's own, so WinMain's instance is not needed.
+int AfxWinMain() noexcept;
